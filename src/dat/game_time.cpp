@@ -38,8 +38,7 @@ std::expected<GameTime, ParseError> GameTime::unpack(ByteCursor& cursor) {
   OSTREVANE_TRY(time.time_word_2, cursor.read_u32());
   OSTREVANE_TRY(time.time_word_3, cursor.read_u32());
   OSTREVANE_TRY(time.label, read_padded_string(cursor));
-  OSTREVANE_TRY(time.times_of_day,
-                read_counted_list(cursor, kTimeOfDayMinBytes, read_time_of_day));
+  OSTREVANE_TRY(time.times_of_day, read_counted_list(cursor, kTimeOfDayMinBytes, read_time_of_day));
   OSTREVANE_TRY(time.labels, read_counted_list(cursor, kPaddedStringMinBytes, read_padded_string));
   OSTREVANE_TRY(time.seasons, read_counted_list(cursor, kSeasonMinBytes, Season::unpack));
   return time;

@@ -11,8 +11,8 @@ std::expected<Frame, ParseError> read_landblock_frame(ByteCursor& cursor) {
   return Frame::unpack(cursor, kLandblockSource);
 }
 
-std::expected<std::unordered_map<std::uint32_t, std::uint32_t>, ParseError>
-read_restriction_pairs(ByteCursor& cursor, std::uint16_t count) {
+std::expected<std::unordered_map<std::uint32_t, std::uint32_t>, ParseError> read_restriction_pairs(
+    ByteCursor& cursor, std::uint16_t count) {
   std::unordered_map<std::uint32_t, std::uint32_t> pairs;
   pairs.reserve(cursor.reservable(count, 2 * sizeof(std::uint32_t)));
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -40,8 +40,7 @@ std::expected<PortalInternal, ParseError> PortalInternal::unpack(ByteCursor& cur
   OSTREVANE_TRY(portal.other_cell_id, fields.read("other_cell_id", other_cell_id_line, read_u16));
   OSTREVANE_TRY(portal.other_portal_id,
                 fields.read("other_portal_id", other_portal_id_line, read_u16));
-  OSTREVANE_TRY(const std::uint16_t num_stabs,
-                fields.read("num_stabs", num_stabs_line, read_u16));
+  OSTREVANE_TRY(const std::uint16_t num_stabs, fields.read("num_stabs", num_stabs_line, read_u16));
   OSTREVANE_TRY(portal.stab_list, fields.read("stab_list", stab_list_line, [&](ByteCursor& c) {
     return read_scalar_block<std::uint16_t>(c, num_stabs);
   }));
@@ -92,9 +91,9 @@ std::expected<LandblockInfo, ParseError> LandblockInfo::unpack(ByteCursor& curso
     return read_list(c, num_buildings, BuildInfo::kMinSize, BuildInfo::unpack);
   }));
   if (info.pack_mask & kRestrictionTableBit) {
-    OSTREVANE_TRY(info.restriction_tables,
-                  fields.read("restriction_tables", restriction_tables_line,
-                              RestrictionTable::unpack));
+    OSTREVANE_TRY(
+        info.restriction_tables,
+        fields.read("restriction_tables", restriction_tables_line, RestrictionTable::unpack));
   }
   return info;
 }

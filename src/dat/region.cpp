@@ -51,8 +51,8 @@ std::expected<SkyTimeOfDay, ParseError> read_sky_time_of_day(ByteCursor& cursor)
   SkyTimeOfDay time;
   OSTREVANE_TRY(time.words, read_words<11>(cursor));
   align_to_4(cursor);
-  OSTREVANE_TRY(time.entries, read_counted_list(cursor, sizeof(SkyTimeEntry::words),
-                                                read_sky_time_entry));
+  OSTREVANE_TRY(time.entries,
+                read_counted_list(cursor, sizeof(SkyTimeEntry::words), read_sky_time_entry));
   return time;
 }
 
@@ -60,8 +60,8 @@ std::expected<DayGroup, ParseError> read_day_group(ByteCursor& cursor) {
   DayGroup group;
   OSTREVANE_TRY(group.word, cursor.read_u32());
   OSTREVANE_TRY(group.name, read_padded_string(cursor));
-  OSTREVANE_TRY(group.entries, read_counted_list(cursor, sizeof(DayGroupEntry::words),
-                                                 read_day_group_entry));
+  OSTREVANE_TRY(group.entries,
+                read_counted_list(cursor, sizeof(DayGroupEntry::words), read_day_group_entry));
   OSTREVANE_TRY(group.sky_times,
                 read_counted_list(cursor, kSkyTimeOfDayMinBytes, read_sky_time_of_day));
   return group;
@@ -76,8 +76,8 @@ std::expected<AmbientEntry, ParseError> read_ambient_entry(ByteCursor& cursor) {
 std::expected<AmbientSTBDesc, ParseError> read_ambient_stb_desc(ByteCursor& cursor) {
   AmbientSTBDesc desc;
   OSTREVANE_TRY(desc.leading_word, cursor.read_u32());
-  OSTREVANE_TRY(desc.entries, read_counted_list(cursor, sizeof(AmbientEntry::words),
-                                                read_ambient_entry));
+  OSTREVANE_TRY(desc.entries,
+                read_counted_list(cursor, sizeof(AmbientEntry::words), read_ambient_entry));
   return desc;
 }
 
@@ -131,8 +131,7 @@ std::expected<SoundDesc, ParseError> SoundDesc::unpack(ByteCursor& cursor) {
 
 std::expected<SceneDesc, ParseError> SceneDesc::unpack(ByteCursor& cursor) {
   SceneDesc scene;
-  OSTREVANE_TRY(scene.scene_types,
-                read_counted_list(cursor, kSceneTypeMinBytes, read_scene_type));
+  OSTREVANE_TRY(scene.scene_types, read_counted_list(cursor, kSceneTypeMinBytes, read_scene_type));
   return scene;
 }
 

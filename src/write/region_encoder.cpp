@@ -20,8 +20,7 @@ void encode_count(ByteWriter& out, std::size_t count, const char* what) {
   out.u32(checked_count<std::uint32_t>(count, what));
 }
 
-void encode_u32_list(ByteWriter& out, const std::vector<std::uint32_t>& values,
-                     const char* what) {
+void encode_u32_list(ByteWriter& out, const std::vector<std::uint32_t>& values, const char* what) {
   encode_count(out, values.size(), what);
   for (std::uint32_t value : values) out.u32(value);
 }

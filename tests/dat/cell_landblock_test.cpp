@@ -63,9 +63,8 @@ TEST(CellLandblock, ShortBufferNamesTheField) {
     SCOPED_TRACE(c.length);
     ByteCursor cursor(test::prefix(bytes, c.length));
     const auto block = CellLandblock::unpack(cursor);
-    ASSERT_TRUE(parse_fails(block, c.root,
-                            {std::string("While parsing field '") + c.field +
-                             "' in CellLandblock"}));
+    ASSERT_TRUE(parse_fails(
+        block, c.root, {std::string("While parsing field '") + c.field + "' in CellLandblock"}));
     EXPECT_EQ(block.error().frames()[0].source, kLandblockSource);
     EXPECT_EQ(block.error().frames()[0].line, c.line);
     EXPECT_EQ(cursor.position(), 0u);
@@ -77,10 +76,8 @@ TEST(CellLandblock, TerrainWordBitFields) {
     std::uint16_t word;
     std::uint32_t road, type, scene;
   } cases[] = {
-      {0x0803, 3, 0, 1},
-      {0xFFFF, 3, 31, 31},
-      {0x007C, 0, 31, 0},
-      {0x0780, 0, 0, 0},  // bits 7-10 belong to no field
+      {0x0803, 3, 0, 1},  {0xFFFF, 3, 31, 31},
+      {0x007C, 0, 31, 0}, {0x0780, 0, 0, 0},  // bits 7-10 belong to no field
       {0x0001, 1, 0, 0},
   };
   for (const auto& c : cases) {

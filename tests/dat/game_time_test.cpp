@@ -88,7 +88,7 @@ TEST(GameTime, TimeOfDayFlagIsAnyNonzeroWord) {
 TEST(Season, NameOfThreeBytesIsPaddedByThree) {
   const std::vector<std::uint8_t> bytes = {
       0x09, 0x00, 0x00, 0x00,  // word
-      0x03, 0x00, 'S', 'u',    // name: prefix 3, text...
+      0x03, 0x00, 'S',  'u',   // name: prefix 3, text...
       'n',  0xAA, 0xAA, 0xAA,  // ...end of text, 3 bytes of padding
       0x77,                    // the next record
   };

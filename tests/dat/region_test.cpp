@@ -60,10 +60,9 @@ Region full_region() {
   sky.day_groups = {group, DayGroup{}};
   region.sky_desc = sky;
 
-  region.sound_desc = SoundDesc{{AmbientSTBDesc{9, {AmbientEntry{{1, 2, 3, 4, 5}}}},
-                                 AmbientSTBDesc{10, {}}}};
-  region.scene_desc =
-      SceneDesc{{SceneType{0, {0x120000A1, 0x120000A2}}, SceneType{1, {}}}};
+  region.sound_desc =
+      SoundDesc{{AmbientSTBDesc{9, {AmbientEntry{{1, 2, 3, 4, 5}}}}, AmbientSTBDesc{10, {}}}};
+  region.scene_desc = SceneDesc{{SceneType{0, {0x120000A1, 0x120000A2}}, SceneType{1, {}}}};
 
   TerrainDesc& terrain = region.terrain_desc;
   terrain.terrain_types = {TerrainType{"Grassland", 0x32, {0, 1}}, TerrainType{"", 7, {}}};
@@ -159,8 +158,7 @@ TEST(Region, SectionsFollowInSkySoundSceneTerrainMiscOrder) {
   std::size_t consumed = 0;
   const auto region = parse(out.bytes(), &consumed);
   ASSERT_TRUE(region);
-  ASSERT_TRUE(region->sky_desc && region->sound_desc && region->scene_desc &&
-              region->region_misc);
+  ASSERT_TRUE(region->sky_desc && region->sound_desc && region->scene_desc && region->region_misc);
   EXPECT_EQ(region->sky_desc->sky_value_2, 2.0);
   EXPECT_EQ(region->sound_desc->ambient_descs.at(0).leading_word, 0x50u);
   EXPECT_EQ(region->scene_desc->scene_types.at(0),
@@ -255,8 +253,7 @@ TEST(RegionSections, SizesOfMinimalSections) {
   } cases[] = {
       {"SkyDesc without day groups", std::vector<std::uint8_t>(20, 0), reads(SkyDesc::unpack)},
       {"SoundDesc without entries", std::vector<std::uint8_t>(4, 0), reads(SoundDesc::unpack)},
-      {"SceneDesc without scene types", std::vector<std::uint8_t>(4, 0),
-       reads(SceneDesc::unpack)},
+      {"SceneDesc without scene types", std::vector<std::uint8_t>(4, 0), reads(SceneDesc::unpack)},
       {"TerrainDesc with all counts 0", std::vector<std::uint8_t>(28, 0),
        reads(TerrainDesc::unpack)},
       {"RegionMisc", std::vector<std::uint8_t>(24, 0), reads(RegionMisc::unpack)},

@@ -43,10 +43,10 @@ Scene sample_scene() {
 
 TEST(ObjectDesc, FieldsAtTheirOffsets) {
   write::ByteWriter out;
-  out.u32(0x02000005);                                  // 0: object_id
-  for (int i = 1; i <= 7; ++i) out.f32(float(i));       // 4: origin x y z, orientation w x y z
-  for (int i = 8; i <= 15; ++i) out.f32(float(i));      // 32: frequency .. max_slope
-  for (std::uint32_t w : {16u, 17u, 18u}) out.u32(w);   // 64: extra words, skip_flag
+  out.u32(0x02000005);                                 // 0: object_id
+  for (int i = 1; i <= 7; ++i) out.f32(float(i));      // 4: origin x y z, orientation w x y z
+  for (int i = 8; i <= 15; ++i) out.f32(float(i));     // 32: frequency .. max_slope
+  for (std::uint32_t w : {16u, 17u, 18u}) out.u32(w);  // 64: extra words, skip_flag
   ASSERT_EQ(out.size(), ObjectDesc::kSize);
   ByteCursor cursor(out.bytes());
   const auto desc = ObjectDesc::unpack(cursor);
@@ -96,9 +96,9 @@ TEST(Scene, ShortRecordsFailWithTheirErrors) {
   // Cut inside the first object's frame: the graphics Frame's frames come out unchanged.
   ByteCursor frame_cursor(test::prefix(bytes, 8 + 4 + 27));
   const auto in_frame = Scene::unpack(frame_cursor);
-  ASSERT_TRUE(parse_fails(in_frame, kShort,
-                          {"While parsing field 'z' in Quaternion",
-                           "While parsing field 'orientation' in Frame"}));
+  ASSERT_TRUE(parse_fails(
+      in_frame, kShort,
+      {"While parsing field 'z' in Quaternion", "While parsing field 'orientation' in Frame"}));
   EXPECT_EQ(in_frame.error().frames()[1].source, kGraphicsSource);
   EXPECT_TRUE(every_prefix_fails(bytes, Scene::unpack, /*rewinds=*/false));
 }

@@ -60,9 +60,9 @@ TEST(Frame, TwentySevenBytesFailInOrientationAndRewind) {
     ByteCursor cursor(bytes);
     cursor.skip(4);
     const auto frame = dat::Frame::unpack(cursor, source);
-    ASSERT_TRUE(parse_fails(frame, kShort,
-                            {"While parsing field 'z' in Quaternion",
-                             "While parsing field 'orientation' in Frame"}));
+    ASSERT_TRUE(parse_fails(
+        frame, kShort,
+        {"While parsing field 'z' in Quaternion", "While parsing field 'orientation' in Frame"}));
     const auto frames = frame.error().frames();
     EXPECT_EQ(frames[0].source, dat::kMathSource);
     EXPECT_EQ(frames[0].line, math::Quaternion::z_line);
