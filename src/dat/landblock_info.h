@@ -4,6 +4,7 @@
 // every level it passed, innermost first, and leaves the cursor at the failed record's start.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <expected>
 #include <optional>
