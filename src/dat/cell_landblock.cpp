@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dat/list_reader.h"
 #include "dat/try.h"
 
 namespace ostrevane::dat {
@@ -12,10 +13,8 @@ std::expected<CellLandblock, ParseError> CellLandblock::unpack(ByteCursor& curso
   OSTREVANE_TRY(block.id, fields.read("id", id_line, read_u32));
   OSTREVANE_TRY(block.has_objects, fields.read("has_objects", has_objects_line, read_u32));
   // The 81 terrain words are one block: a short block is "failed to fill whole buffer".
-  OSTREVANE_TRY(const auto terrain, fields.read("terrain", terrain_line, [](ByteCursor& c) {
-    return c.read_bytes(sizeof(CellLandblock::terrain));
-  }));
-  std::memcpy(block.terrain.data(), terrain.data(), terrain.size());
+  OSTREVANE_TRY(block.terrain, fields.read("terrain", terrain_line,
+                                           read_scalar_array<std::uint16_t, kLandblockVertices>));
   // The 81 height bytes are a fixed run: short is "not enough bytes in reader".
   OSTREVANE_TRY(const auto height, fields.read("height", height_line, [](ByteCursor& c) {
     return c.read_byte_run(sizeof(CellLandblock::height));

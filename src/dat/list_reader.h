@@ -1,8 +1,9 @@
-// Lists whose length comes from the data. A stored count is never trusted for an allocation: the
-// reservation is bounded by what the remaining bytes could hold, so an oversized count ends in
-// the short-read error of the element that runs out of bytes.
+// Lists and runs of values. A stored count is never trusted for an allocation: the reservation
+// is bounded by what the remaining bytes could hold, so an oversized count ends in the short-read
+// error of the element that runs out of bytes.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -56,6 +57,18 @@ std::expected<std::vector<T>, ParseError> read_scalar_block(ByteCursor& cursor,
   if (!bytes) return std::unexpected(std::move(bytes).error());
   std::vector<T> values(count);
   if (count != 0) std::memcpy(values.data(), bytes->data(), bytes->size());
+  return values;
+}
+
+// `N` little-endian scalars of a fixed-size run, read as one block ("failed to fill whole
+// buffer" when short).
+template <class T, std::size_t N>
+  requires std::is_arithmetic_v<T>
+std::expected<std::array<T, N>, ParseError> read_scalar_array(ByteCursor& cursor) {
+  auto bytes = cursor.read_bytes(N * sizeof(T));
+  if (!bytes) return std::unexpected(std::move(bytes).error());
+  std::array<T, N> values;
+  std::memcpy(values.data(), bytes->data(), bytes->size());
   return values;
 }
 

@@ -1,7 +1,5 @@
 #include "dat/region.h"
 
-#include <cstring>
-
 #include "dat/list_reader.h"
 #include "dat/padded_string.h"
 #include "dat/try.h"
@@ -21,10 +19,7 @@ constexpr std::size_t kTerrainTypeMinBytes = kPaddedStringMinBytes + 4 + 4;
 // `N` consecutive u32 words.
 template <std::size_t N>
 std::expected<std::array<std::uint32_t, N>, ParseError> read_words(ByteCursor& cursor) {
-  OSTREVANE_TRY(const auto bytes, cursor.read_bytes(N * 4));
-  std::array<std::uint32_t, N> words;
-  std::memcpy(words.data(), bytes.data(), bytes.size());
-  return words;
+  return read_scalar_array<std::uint32_t, N>(cursor);
 }
 
 // A u32 count, then that many u32 values.
@@ -180,8 +175,7 @@ std::expected<Region, ParseError> Region::unpack(ByteCursor& cursor) {
   OSTREVANE_TRY(region.land_param_8, cursor.read_u32());
 
   // Entry i is the height of vertex height byte i.
-  OSTREVANE_TRY(const auto heights, cursor.read_bytes(sizeof(region.land_height_table)));
-  std::memcpy(region.land_height_table.data(), heights.data(), heights.size());
+  OSTREVANE_TRY(region.land_height_table, (read_scalar_array<float, 256>(cursor)));
 
   OSTREVANE_TRY(region.game_time, GameTime::unpack(cursor));
   OSTREVANE_TRY(region.section_mask, cursor.read_u32());
