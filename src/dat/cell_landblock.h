@@ -13,6 +13,11 @@ namespace ostrevane::dat {
 
 inline constexpr std::size_t kLandblockVertices = 81;
 
+// The bit fields of a vertex's terrain word (bits 7-10 are not used).
+constexpr std::uint32_t terrain_road_bits(std::uint16_t word) { return word & 0x3u; }
+constexpr std::uint32_t terrain_type(std::uint16_t word) { return (word >> 2) & 0x1Fu; }
+constexpr std::uint32_t terrain_scene_selector(std::uint16_t word) { return (word >> 11) & 0x1Fu; }
+
 struct CellLandblock {
   std::uint32_t id = 0; OSTREVANE_FIELD_LINE(id);
   std::uint32_t has_objects = 0; OSTREVANE_FIELD_LINE(has_objects);
