@@ -1,5 +1,7 @@
 #include "write/byte_writer.h"
 
+#include <stdexcept>
+
 namespace ostrevane::write {
 
 void ByteWriter::compressed_u32(std::uint32_t value) {
@@ -21,6 +23,8 @@ void ByteWriter::smart_vec(std::span<const std::uint32_t> values) {
 }
 
 void ByteWriter::pstring16(std::string_view stored_bytes) {
+  // A longer string cannot be described by its prefix: refuse to write corrupt data.
+  if (stored_bytes.size() > 0xFFFF) throw std::length_error("string longer than 65535 bytes");
   u16(static_cast<std::uint16_t>(stored_bytes.size()));
   raw(stored_bytes);
 }

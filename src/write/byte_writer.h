@@ -36,7 +36,9 @@ class ByteWriter {
   void f32(float v) { put(v); }
   void f64(double v) { put(v); }
 
-  void raw(std::span<const std::uint8_t> data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
+  void raw(std::span<const std::uint8_t> data) {
+    bytes_.insert(bytes_.end(), data.begin(), data.end());
+  }
   void raw(std::string_view data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
   void zeros(std::size_t count) { bytes_.resize(bytes_.size() + count, 0); }
 
@@ -48,7 +50,7 @@ class ByteWriter {
   // A packed count, then the values.
   void smart_vec(std::span<const std::uint32_t> values);
   // A string with a 2-byte length prefix, stored as given (callers pass windows-1252 or
-  // byte-order-marked bytes), without padding.
+  // byte-order-marked bytes), without padding. Throws std::length_error beyond 65535 bytes.
   void pstring16(std::string_view stored_bytes);
 
  private:
