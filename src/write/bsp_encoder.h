@@ -11,6 +11,7 @@
 
 #include "dat/bsp.h"
 #include "write/byte_writer.h"
+#include "write/geometry_encoder.h"
 
 namespace ostrevane::write {
 

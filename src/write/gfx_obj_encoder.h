@@ -15,6 +15,7 @@
 #include "dat/vertex_array.h"
 #include "write/bsp_encoder.h"
 #include "write/byte_writer.h"
+#include "write/geometry_encoder.h"
 
 namespace ostrevane::write {
 

@@ -13,6 +13,7 @@
 #include "dat/setup_model.h"
 #include "dat/setup_parts.h"
 #include "write/byte_writer.h"
+#include "write/geometry_encoder.h"
 
 namespace ostrevane::write {
 

@@ -54,7 +54,9 @@ template <class Read>
 auto parse_all(std::span<const std::uint8_t> bytes, Read&& read) {
   dat::ByteCursor cursor(bytes);
   auto result = read(cursor);
-  if (result) EXPECT_EQ(cursor.position(), bytes.size());
+  if (result) {
+    EXPECT_EQ(cursor.position(), bytes.size());
+  }
   return result;
 }
 
