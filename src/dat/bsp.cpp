@@ -10,7 +10,7 @@ namespace ostrevane::dat {
 namespace {
 
 std::expected<std::vector<std::uint16_t>, ParseError> read_poly_ids(ByteCursor& cursor,
-                                                                   std::uint32_t count) {
+                                                                    std::uint32_t count) {
   std::vector<std::uint16_t> ids;
   ids.reserve(cursor.reservable(count, sizeof(std::uint16_t)));
   for (std::uint32_t i = 0; i < count; ++i) {
@@ -26,44 +26,74 @@ std::expected<std::vector<std::uint16_t>, ParseError> read_poly_id_list(ByteCurs
   return read_poly_ids(cursor, count);
 }
 
-// Reads one tree of one kind, tracking the depth of the node being read (the root is 1).
+// The slots of a node's subtrees; null for a leaf.
+std::pair<std::unique_ptr<BspNode>*, std::unique_ptr<BspNode>*> child_slots(BspNode& node) {
+  if (auto* internal = std::get_if<InternalNode>(&node.form)) {
+    return {&internal->pos_child, &internal->neg_child};
+  }
+  if (auto* portal = std::get_if<BspPortal>(&node.form)) {
+    return {&portal->pos_child, &portal->neg_child};
+  }
+  return {nullptr, nullptr};
+}
+
+// Reads one tree of one kind without recursion. The nodes whose subtrees are still being read
+// wait on an explicit stack, root first, so the stack's size is the depth of the next node's
+// parent and a tree of any shape costs no call stack.
 class TreeReader {
  public:
   TreeReader(ByteCursor& cursor, BspTreeKind kind) noexcept : cursor_(cursor), kind_(kind) {}
 
-  std::expected<BspNode, ParseError> node(std::size_t depth) {
-    OSTREVANE_TRY(const std::uint32_t tag, cursor_.read_u32());
-    if (tag == kBspLeafTag) return leaf();
-    if (tag == kBspPortalTag) {
-      OSTREVANE_TRY(BspPortal portal, this->portal(depth));
-      return BspNode(std::move(portal));
-    }
-    OSTREVANE_TRY(InternalNode internal, this->internal(tag, depth));
-    return BspNode(std::move(internal));
+  // A whole tree, from the root's tag.
+  std::expected<BspNode, ParseError> tree() {
+    OSTREVANE_TRY(std::optional<BspNode> done, head());
+    return finish(std::move(done));
   }
 
-  std::expected<BspPortal, ParseError> portal(std::size_t depth) {
-    BspPortal portal;
-    OSTREVANE_TRY(portal.splitting_plane, math::Plane::unpack(cursor_));
-    OSTREVANE_TRY(portal.pos_child, child(depth));
-    OSTREVANE_TRY(portal.neg_child, child(depth));
-    if (kind_ == BspTreeKind::Drawing) {
-      OSTREVANE_TRY(portal.bounding_sphere, math::Sphere::unpack(cursor_));
-      // Both counts come before both lists.
-      OSTREVANE_TRY(const std::uint32_t poly_count, cursor_.read_u32());
-      OSTREVANE_TRY(const std::uint32_t portal_count, cursor_.read_u32());
-      OSTREVANE_TRY(portal.poly_ids, read_poly_ids(cursor_, poly_count));
-      portal.portals.reserve(cursor_.reservable(portal_count, 2 * sizeof(std::uint16_t)));
-      for (std::uint32_t i = 0; i < portal_count; ++i) {
-        OSTREVANE_TRY(const PortalPoly portal_poly, PortalPoly::unpack(cursor_));
-        portal.portals.push_back(portal_poly);
-      }
-    }
-    return portal;
+  // A portal node whose tag has already been read.
+  std::expected<BspPortal, ParseError> portal() {
+    OSTREVANE_TRY_VOID(portal_head());
+    OSTREVANE_TRY(BspNode node, finish(std::nullopt));
+    return std::get<BspPortal>(std::move(node.form));
   }
 
  private:
-  std::expected<BspNode, ParseError> leaf() {
+  // A node whose subtrees are not all read yet.
+  struct Open {
+    BspNode node;
+    bool want_pos;
+    bool want_neg;
+  };
+
+  // Reads a node up to its subtrees. A leaf is complete and returned; any other node is pushed
+  // onto the stack to wait for its subtrees, and nothing is returned.
+  std::expected<std::optional<BspNode>, ParseError> head() {
+    OSTREVANE_TRY(const std::uint32_t tag, cursor_.read_u32());
+    if (tag == kBspLeafTag) {
+      OSTREVANE_TRY(BspLeaf leaf, read_leaf());
+      return BspNode(std::move(leaf));
+    }
+    if (tag == kBspPortalTag) {
+      OSTREVANE_TRY_VOID(portal_head());
+      return std::nullopt;
+    }
+    // Any other tag is an internal node; the tag says which subtrees follow.
+    InternalNode internal;
+    internal.node_type = tag;
+    OSTREVANE_TRY(internal.splitting_plane, math::Plane::unpack(cursor_));
+    const BspChildren children = bsp_children(tag);
+    open_.push_back({BspNode(std::move(internal)), children.pos, children.neg});
+    return std::nullopt;
+  }
+
+  std::expected<void, ParseError> portal_head() {
+    BspPortal portal;
+    OSTREVANE_TRY(portal.splitting_plane, math::Plane::unpack(cursor_));
+    open_.push_back({BspNode(std::move(portal)), true, true});
+    return {};
+  }
+
+  std::expected<BspLeaf, ParseError> read_leaf() {
     BspLeaf leaf;
     OSTREVANE_TRY(leaf.leaf_index, cursor_.read_u32());
     if (kind_ == BspTreeKind::Physics) {
@@ -71,41 +101,72 @@ class TreeReader {
       OSTREVANE_TRY(leaf.bounding_sphere, math::Sphere::unpack(cursor_));
       OSTREVANE_TRY(leaf.poly_ids, read_poly_id_list(cursor_));
     }
-    return BspNode(std::move(leaf));
+    return leaf;
   }
 
-  std::expected<InternalNode, ParseError> internal(std::uint32_t tag, std::size_t depth) {
-    InternalNode internal;
-    internal.node_type = tag;
-    OSTREVANE_TRY(internal.splitting_plane, math::Plane::unpack(cursor_));
-    const BspChildren children = bsp_children(tag);
-    if (children.pos) {
-      OSTREVANE_TRY(internal.pos_child, child(depth));
+  // Reads what follows a node's subtrees.
+  std::expected<void, ParseError> read_tail(BspNode& node) {
+    if (auto* internal = std::get_if<InternalNode>(&node.form)) {
+      if (kind_ != BspTreeKind::Structure) {
+        OSTREVANE_TRY(internal->bounding_sphere, math::Sphere::unpack(cursor_));
+      }
+      if (kind_ == BspTreeKind::Drawing) {
+        OSTREVANE_TRY(internal->poly_ids, read_poly_id_list(cursor_));
+      }
+      return {};
     }
-    if (children.neg) {
-      OSTREVANE_TRY(internal.neg_child, child(depth));
+    auto& portal = std::get<BspPortal>(node.form);
+    if (kind_ != BspTreeKind::Drawing) return {};
+    OSTREVANE_TRY(portal.bounding_sphere, math::Sphere::unpack(cursor_));
+    // Both counts come before both lists.
+    OSTREVANE_TRY(const std::uint32_t poly_count, cursor_.read_u32());
+    OSTREVANE_TRY(const std::uint32_t portal_count, cursor_.read_u32());
+    OSTREVANE_TRY(portal.poly_ids, read_poly_ids(cursor_, poly_count));
+    portal.portals.reserve(cursor_.reservable(portal_count, 2 * sizeof(std::uint16_t)));
+    for (std::uint32_t i = 0; i < portal_count; ++i) {
+      OSTREVANE_TRY(const PortalPoly portal_poly, PortalPoly::unpack(cursor_));
+      portal.portals.push_back(portal_poly);
     }
-    if (kind_ != BspTreeKind::Structure) {
-      OSTREVANE_TRY(internal.bounding_sphere, math::Sphere::unpack(cursor_));
-    }
-    if (kind_ == BspTreeKind::Drawing) {
-      OSTREVANE_TRY(internal.poly_ids, read_poly_id_list(cursor_));
-    }
-    return internal;
+    return {};
   }
 
-  // A subtree of a node at `parent_depth`.
-  std::expected<std::unique_ptr<BspNode>, ParseError> child(std::size_t parent_depth) {
-    if (parent_depth >= kMaxBspDepth) {
-      return std::unexpected(ParseError::custom_failure(
-          cursor_.position(), "BSP tree deeper than " + std::to_string(kMaxBspDepth) + " levels"));
+  // Reads the waiting nodes' remaining subtrees and tails, depth-first, hanging each completed
+  // subtree on its parent, until the root is complete. `done` is a subtree just completed.
+  std::expected<BspNode, ParseError> finish(std::optional<BspNode> done) {
+    while (true) {
+      if (done) {
+        if (open_.empty()) return std::move(*done);
+        Open& parent = open_.back();
+        const auto [pos_slot, neg_slot] = child_slots(parent.node);
+        auto subtree = std::make_unique<BspNode>(std::move(*done));
+        done.reset();
+        if (parent.want_pos) {
+          *pos_slot = std::move(subtree);
+          parent.want_pos = false;
+        } else {
+          *neg_slot = std::move(subtree);
+          parent.want_neg = false;
+        }
+      }
+      Open& top = open_.back();
+      if (top.want_pos || top.want_neg) {
+        if (open_.size() >= kMaxBspDepth) {
+          return std::unexpected(ParseError::custom_failure(
+              cursor_.position(),
+              "BSP tree deeper than " + std::to_string(kMaxBspDepth) + " levels"));
+        }
+        OSTREVANE_TRY(done, head());
+      } else {
+        OSTREVANE_TRY_VOID(read_tail(top.node));
+        done = std::move(top.node);
+        open_.pop_back();
+      }
     }
-    OSTREVANE_TRY(BspNode node, this->node(parent_depth + 1));
-    return std::make_unique<BspNode>(std::move(node));
   }
 
   ByteCursor& cursor_;
   BspTreeKind kind_;
+  std::vector<Open> open_;  // root first; never more than kMaxBspDepth entries
 };
 
 bool is_letter(std::uint8_t c, char a, char b) noexcept { return c == a || c == b; }
@@ -178,11 +239,11 @@ std::expected<PortalPoly, ParseError> PortalPoly::unpack(ByteCursor& cursor) {
 }
 
 std::expected<BspPortal, ParseError> BspPortal::read(ByteCursor& cursor, BspTreeKind kind) {
-  return TreeReader(cursor, kind).portal(1);
+  return TreeReader(cursor, kind).portal();
 }
 
 std::expected<BspNode, ParseError> BspNode::read(ByteCursor& cursor, BspTreeKind kind) {
-  return TreeReader(cursor, kind).node(1);
+  return TreeReader(cursor, kind).tree();
 }
 
 BspNode::~BspNode() {

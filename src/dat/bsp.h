@@ -11,9 +11,9 @@
 // big-endian number and stored little-endian, so "LEAF" is the bytes 46 41 45 4C; tags are
 // always compared as whole u32 values.
 //
-// Depth: a tree may be at most kMaxBspDepth levels deep (the root is level 1). A real tree is a
-// few dozen levels deep; the bound keeps the recursive reader far from the end of the stack.
-// Destroying and comparing trees does not recurse, so trees built in code may be of any depth.
+// Depth: a tree may be at most kMaxBspDepth levels deep (the root is level 1); a real tree is a
+// few dozen levels deep, so deeper data is treated as broken. Reading, writing, comparing and
+// destroying trees never recurse, so no tree, read or built in code, can exhaust the stack.
 #pragma once
 
 #include <cstdint>

@@ -14,8 +14,8 @@ constexpr std::size_t kHookHeaderSize = 8;  // hook_type, param
 
 // Body bytes by hook type; the entry of the variable type 0x05 is unused.
 constexpr std::array<std::uint8_t, kMaxAnimationHookType + 1> kHookBodySizes = {
-    0,  4,  4,  28, 0, 0, 4, 16, 12, 16, 12, 16, 8, 40,  // 0x00 - 0x0D
-    4,  4,  4,  0,  4, 8, 12, 16, 12, 8, 12, 4, 40,      // 0x0E - 0x1A
+    0, 4, 4, 28, 0, 0, 4,  16, 12, 16, 12, 16, 8,  40,  // 0x00 - 0x0D
+    4, 4, 4, 0,  4, 8, 12, 16, 12, 8,  12, 4,  40,      // 0x0E - 0x1A
 };
 
 std::expected<AnimationHook, ParseError> read_hook(ByteCursor& cursor) {

@@ -39,8 +39,7 @@ struct PlacementType {
   // "failed to fill whole buffer" (frames with their own context frames, hooks without). A hook
   // type above 0x1A fails with "Unsupported AnimationHook type: 0x{type:08X}" at the position
   // just after `param`. Reservations are bounded by the bytes left.
-  static std::expected<PlacementType, ParseError> read(ByteCursor& cursor,
-                                                       std::uint32_t num_parts);
+  static std::expected<PlacementType, ParseError> read(ByteCursor& cursor, std::uint32_t num_parts);
 
   friend bool operator==(const PlacementType&, const PlacementType&) = default;
 };

@@ -74,10 +74,9 @@ std::expected<SetupModel, ParseError> SetupModel::unpack(ByteCursor& cursor) {
   // The placement count alone is signed.
   OSTREVANE_TRY(const std::int32_t placement_count, cursor.read_i32());
   if (placement_count < 0) {
-    return std::unexpected(ParseError::custom_failure(
-        cursor.position(), "SetupModel 0x" + hex_upper(model.id, 8) +
-                               " declared negative placement count " +
-                               std::to_string(placement_count)));
+    std::string message = "SetupModel 0x" + hex_upper(model.id, 8) +
+                          " declared negative placement count " + std::to_string(placement_count);
+    return std::unexpected(ParseError::custom_failure(cursor.position(), std::move(message)));
   }
   // Every entry holds at least its key and its hook count.
   model.placement_frames.reserve(cursor.reservable(placement_count, 2 * sizeof(std::uint32_t)));
@@ -87,8 +86,7 @@ std::expected<SetupModel, ParseError> SetupModel::unpack(ByteCursor& cursor) {
     model.placement_frames.insert_or_assign(key, std::move(placement));
   }
 
-  OSTREVANE_TRY_VOID(
-      read_list(cursor, CylSphere::kSize, CylSphere::unpack, model.cyl_spheres));
+  OSTREVANE_TRY_VOID(read_list(cursor, CylSphere::kSize, CylSphere::unpack, model.cyl_spheres));
   OSTREVANE_TRY_VOID(read_list(cursor, 4 * sizeof(float), math::Sphere::unpack, model.spheres));
 
   OSTREVANE_TRY(model.scalar_1, cursor.read_f32());

@@ -24,9 +24,9 @@ std::expected<CylSphere, ParseError> CylSphere::unpack(ByteCursor& cursor) {
 std::expected<LightInfo, ParseError> LightInfo::unpack(ByteCursor& cursor) {
   FieldReader fields(cursor, "LightInfo", kSetupModelSource);
   LightInfo light;
-  OSTREVANE_TRY(light.viewer_space_location,
-                fields.read("viewer_space_location", viewer_space_location_line,
-                            read_graphics_frame));
+  OSTREVANE_TRY(
+      light.viewer_space_location,
+      fields.read("viewer_space_location", viewer_space_location_line, read_graphics_frame));
   OSTREVANE_TRY(light.color, fields.read("color", color_line, read_u32));
   OSTREVANE_TRY(light.intensity, fields.read("intensity", intensity_line, read_f32));
   OSTREVANE_TRY(light.falloff, fields.read("falloff", falloff_line, read_f32));

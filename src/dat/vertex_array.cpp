@@ -27,9 +27,7 @@ std::expected<SWVertex, ParseError> SWVertex::unpack(ByteCursor& cursor) {
   OSTREVANE_TRY(vertex.num_uvs, fields.read("num_uvs", num_uvs_line, read_u16));
   OSTREVANE_TRY(vertex.origin, fields.read("origin", origin_line, math::Vector3::unpack));
   OSTREVANE_TRY(vertex.normal, fields.read("normal", normal_line, math::Vector3::unpack));
-  const auto read_uvs = [count = vertex.num_uvs](ByteCursor& c) {
-    return read_uv_list(c, count);
-  };
+  const auto read_uvs = [count = vertex.num_uvs](ByteCursor& c) { return read_uv_list(c, count); };
   OSTREVANE_TRY(vertex.uvs, fields.read("uvs", uvs_line, read_uvs));
   return vertex;
 }

@@ -33,9 +33,8 @@ std::vector<std::uint8_t> hook_bytes(std::uint32_t type, std::uint32_t param,
 
 TEST(PlacementType, NoPartsAndNoHooksIsTheHookCountAlone) {
   const auto bytes = hooks_only({});
-  const auto parsed = model_test::parse_all(bytes, [](ByteCursor& c) {
-    return PlacementType::read(c, 0);
-  });
+  const auto parsed =
+      model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
   ASSERT_TRUE(parsed.has_value());
   EXPECT_TRUE(parsed->frames.empty());
   EXPECT_TRUE(parsed->hooks.empty());
@@ -50,9 +49,8 @@ TEST(PlacementType, ReadsOneFramePerPartThenTheHooks) {
   write::encode(out, placement);
   const auto bytes = out.take();
   EXPECT_EQ(bytes.size(), 3 * 28 + 4 + 36 + 16);
-  const auto parsed = model_test::parse_all(bytes, [](ByteCursor& c) {
-    return PlacementType::read(c, 3);
-  });
+  const auto parsed =
+      model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 3); });
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, placement);
 }
@@ -70,17 +68,15 @@ TEST(AnimationHook, BodyAndAlignmentByType) {
       // 07, then the word 0x1234 (top bit clear), then one alignment byte.
       {"0x05 short form", hook_bytes(0x05, 1, {0x07, 0x34, 0x12, 0xEE}), 4},
       // 07, then the word 0x9234 (top bit set), a second word 0x5678, three alignment bytes.
-      {"0x05 long form", hook_bytes(0x05, 1, {0x07, 0x34, 0x92, 0x78, 0x56, 0xE1, 0xE2, 0xE3}),
-       8},
+      {"0x05 long form", hook_bytes(0x05, 1, {0x07, 0x34, 0x92, 0x78, 0x56, 0xE1, 0xE2, 0xE3}), 8},
       {"0x0D", hook_bytes(0x0D, 1, std::vector<std::uint8_t>(40, 0x5A)), 40},
       {"0x1A", hook_bytes(0x1A, 1, std::vector<std::uint8_t>(40, 0xA5)), 40},
   };
   for (const Case& test : cases) {
     SCOPED_TRACE(test.name);
     const auto bytes = hooks_only({test.hook});
-    const auto parsed = model_test::parse_all(bytes, [](ByteCursor& c) {
-      return PlacementType::read(c, 0);
-    });
+    const auto parsed =
+        model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
     ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
     ASSERT_EQ(parsed->hooks.size(), 1u);
     const AnimationHook& hook = parsed->hooks[0];
@@ -94,19 +90,18 @@ TEST(AnimationHook, BodyAndAlignmentByType) {
 TEST(AnimationHook, EveryTypeReadsItsBodyLengthAndRoundTrips) {
   for (std::uint32_t type = 0; type <= kMaxAnimationHookType; ++type) {
     SCOPED_TRACE(type);
-    std::vector<std::uint8_t> body = type == kVariableHookType
-                                         ? std::vector<std::uint8_t>{1, 2, 3}
-                                         : std::vector<std::uint8_t>(
-                                               *animation_hook_body_size(type), 0x11);
-    const PlacementType placement{.frames = {},
-                                  .hooks = {write::make_hook(type, 0x22, body),
-                                            write::make_hook(0x01, 0x33, {9, 9, 9, 9})}};
+    std::vector<std::uint8_t> body =
+        type == kVariableHookType
+            ? std::vector<std::uint8_t>{1, 2, 3}
+            : std::vector<std::uint8_t>(*animation_hook_body_size(type), 0x11);
+    const PlacementType placement{
+        .frames = {},
+        .hooks = {write::make_hook(type, 0x22, body), write::make_hook(0x01, 0x33, {9, 9, 9, 9})}};
     write::ByteWriter out;
     write::encode(out, placement);
     const auto bytes = out.take();
-    const auto parsed = model_test::parse_all(bytes, [](ByteCursor& c) {
-      return PlacementType::read(c, 0);
-    });
+    const auto parsed =
+        model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
     ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
     EXPECT_EQ(*parsed, placement);
   }
@@ -148,9 +143,9 @@ TEST(AnimationHook, DataEndingInsideTheAlignmentFails) {
 TEST(PlacementType, FrameFailuresCarryTheFrameContext) {
   const auto bytes = bytes_of({0, 0, 0x80, 0x3F});  // the first frame's origin x only
   ByteCursor cursor(bytes);
-  EXPECT_TRUE(parse_fails(PlacementType::read(cursor, 2), kShortRead,
-                          {"While parsing field 'y' in Vector3",
-                           "While parsing field 'origin' in Frame"}));
+  EXPECT_TRUE(
+      parse_fails(PlacementType::read(cursor, 2), kShortRead,
+                  {"While parsing field 'y' in Vector3", "While parsing field 'origin' in Frame"}));
 }
 
 TEST(PlacementType, HugeCountsEndInTheShortRead) {
@@ -158,9 +153,9 @@ TEST(PlacementType, HugeCountsEndInTheShortRead) {
   // present.
   const auto few = hooks_only({});
   ByteCursor parts_cursor(few);
-  EXPECT_TRUE(parse_fails(PlacementType::read(parts_cursor, 0xFFFFFFFF), kShortRead,
-                          {"While parsing field 'y' in Vector3",
-                           "While parsing field 'origin' in Frame"}));
+  EXPECT_TRUE(
+      parse_fails(PlacementType::read(parts_cursor, 0xFFFFFFFF), kShortRead,
+                  {"While parsing field 'y' in Vector3", "While parsing field 'origin' in Frame"}));
 
   auto bytes = hooks_only({hook_bytes(0x00, 0, {})});
   bytes[0] = bytes[1] = bytes[2] = bytes[3] = 0xFF;
@@ -177,9 +172,8 @@ TEST(PlacementType, EveryTruncationFailsCleanly) {
   write::ByteWriter out;
   write::encode(out, placement);
   const auto bytes = out.take();
-  EXPECT_TRUE(model_test::every_prefix_fails(bytes, [](ByteCursor& c) {
-    return PlacementType::read(c, 2);
-  }));
+  EXPECT_TRUE(model_test::every_prefix_fails(
+      bytes, [](ByteCursor& c) { return PlacementType::read(c, 2); }));
 }
 
 }  // namespace

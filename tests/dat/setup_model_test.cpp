@@ -98,9 +98,9 @@ TEST(SetupModel, FlagsDecideThePerPartLists) {
     std::size_t default_scales;
   };
   const Case cases[] = {
-      {0x0, 2, 0, 0},        {0x1, 2, 2, 0}, {0x2, 2, 0, 2}, {0x3, 2, 2, 2},
-      {0x3, 0, 0, 0},  // both lists present but empty: no bytes
-      {0x4, 2, 0, 0},        // undefined bits only: as flags 0
+      {0x0, 2, 0, 0},        {0x1, 2, 2, 0}, {0x2, 2, 0, 2},
+      {0x3, 2, 2, 2},        {0x3, 0, 0, 0},  // both lists present but empty: no bytes
+      {0x4, 2, 0, 0},                         // undefined bits only: as flags 0
       {0x80000000, 2, 0, 0},
   };
   for (const Case& test : cases) {
@@ -111,9 +111,8 @@ TEST(SetupModel, FlagsDecideThePerPartLists) {
     model.parent_indices.assign(test.parent_indices, 5);
     model.default_scales.assign(test.default_scales, math::Vector3{1, 2, 3});
     const auto bytes = write::encode_setup_model(model);
-    EXPECT_EQ(bytes.size(),
-              SetupModel::kMinSize + 4 * (test.parts + test.parent_indices) +
-                  12 * test.default_scales);
+    EXPECT_EQ(bytes.size(), SetupModel::kMinSize + 4 * (test.parts + test.parent_indices) +
+                                12 * test.default_scales);
     const auto parsed = model_test::parse_all(bytes, SetupModel::unpack);
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(*parsed, model);
@@ -127,8 +126,7 @@ TEST(SetupModel, NegativePlacementCountFailsAfterTheCount) {
   };
   const Case cases[] = {
       {0xFFFFFFFF, "SetupModel 0x0000ABCD declared negative placement count -1 at 0x18"},
-      {0x80000000,
-       "SetupModel 0x0000ABCD declared negative placement count -2147483648 at 0x18"},
+      {0x80000000, "SetupModel 0x0000ABCD declared negative placement count -2147483648 at 0x18"},
   };
   for (const Case& test : cases) {
     auto bytes = smallest_record();
@@ -193,9 +191,12 @@ TEST(SetupModel, HugeCountsEndInTheShortRead) {
     std::uint32_t value;
   };
   const Case cases[] = {
-      {"num_parts", 8, 0xFFFFFFFF},          {"holding locations", 12, 0xFFFFFFFF},
-      {"connection locations", 16, 0xFFFFFFFF}, {"placements", 20, 0x7FFFFFFF},
-      {"cyl_spheres", 24, 0xFFFFFFFF},       {"spheres", 28, 0xFFFFFFFF},
+      {"num_parts", 8, 0xFFFFFFFF},
+      {"holding locations", 12, 0xFFFFFFFF},
+      {"connection locations", 16, 0xFFFFFFFF},
+      {"placements", 20, 0x7FFFFFFF},
+      {"cyl_spheres", 24, 0xFFFFFFFF},
+      {"spheres", 28, 0xFFFFFFFF},
       {"lights", 80, 0xFFFFFFFF},
   };
   for (const Case& test : cases) {

@@ -64,10 +64,10 @@ TEST(LightInfo, FailureInsideItsFrameCarriesEveryLevel) {
   bytes.resize(27);  // the frame's quaternion z is cut
   ByteCursor cursor(bytes);
   const auto parsed = LightInfo::unpack(cursor);
-  EXPECT_TRUE(parse_fails(parsed, kShortRead,
-                          {"While parsing field 'z' in Quaternion",
-                           "While parsing field 'orientation' in Frame",
-                           "While parsing field 'viewer_space_location' in LightInfo"}));
+  EXPECT_TRUE(parse_fails(
+      parsed, kShortRead,
+      {"While parsing field 'z' in Quaternion", "While parsing field 'orientation' in Frame",
+       "While parsing field 'viewer_space_location' in LightInfo"}));
   EXPECT_EQ(parsed.error().frames()[1].source, "crates/ostrevane-dat/src/graphics");
   EXPECT_EQ(cursor.position(), 0u);
 }
