@@ -13,7 +13,7 @@ namespace ostrevane::scenery {
 struct Footprint {
   static constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
-  // The empty footprint: grows to the first point it includes, and overlaps nothing.
+  // The empty footprint: grows to the first point it includes, and overlaps no finite footprint.
   float min_x = kInfinity;
   float min_y = kInfinity;
   float max_x = -kInfinity;
