@@ -144,14 +144,7 @@ void LandblockBake::consider(const dat::ObjectDesc& object, std::uint32_t index,
   float sin_heading;
   float cos_heading;
   ::sincosf(heading, &sin_heading, &cos_heading);
-  Footprint footprint;
-  for (const math::Vector3& v : *mesh) {
-    const float sx = v.x * scale;
-    const float sy = v.y * scale;
-    const float fx = (cos_heading * sx - sin_heading * sy) + px;
-    const float fy = (sin_heading * sx + cos_heading * sy) + py;
-    footprint.include(fx, fy);
-  }
+  const Footprint footprint = turned_footprint(*mesh, cos_heading, sin_heading, scale, px, py);
   if (overlaps_anything(footprint)) return;
 
   float qz;
@@ -185,13 +178,7 @@ bool LandblockBake::on_road(float px, float py) const {
 
 // buildings first, then earlier scenery in placement order
 bool LandblockBake::overlaps_anything(const Footprint& footprint) const {
-  for (const Footprint& building : building_footprints_) {
-    if (overlaps(footprint, building)) return true;
-  }
-  for (const Footprint& earlier : placed_) {
-    if (overlaps(footprint, earlier)) return true;
-  }
-  return false;
+  return overlaps_any(footprint, building_footprints_) || overlaps_any(footprint, placed_);
 }
 
 }  // namespace

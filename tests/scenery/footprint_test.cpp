@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -43,24 +44,60 @@ TEST(Footprint, TouchingOverlaps) {
     bool overlap;
   };
   const Case cases[] = {
-      {{10, 0, 20, 10}, true},       // shares the right edge
-      {{-10, 0, 0, 10}, true},       // shares the left edge
-      {{0, 10, 10, 20}, true},       // shares the top edge
-      {{0, -10, 10, 0}, true},       // shares the bottom edge
-      {{10, 10, 20, 20}, true},      // shares one corner
-      {{2, 2, 3, 3}, true},          // inside
-      {{-5, -5, 15, 15}, true},      // around
-      {{5, 5, 5, 5}, true},          // a single point inside
-      {{above, 0, 20, 10}, false},   // just right of it
-      {{-10, 0, below, 10}, false},  // just left of it
-      {{0, above, 10, 20}, false},   // just above
-      {{0, -10, 10, below}, false},  // just below
-      {{11, 11, 20, 20}, false},     // diagonal neighbour
+      {{10, 0, 20, 10}, true},           // shares the right edge
+      {{-10, 0, 0, 10}, true},           // shares the left edge
+      {{0, 10, 10, 20}, true},           // shares the top edge
+      {{0, -10, 10, 0}, true},           // shares the bottom edge
+      {{10, 10, 20, 20}, true},          // shares one corner
+      {{2, 2, 3, 3}, true},              // inside
+      {{-5, -5, 15, 15}, true},          // around
+      {{5, 5, 5, 5}, true},              // a single point inside
+      {{above, 0, 20, 10}, false},       // just right of it
+      {{-10, 0, below, 10}, false},      // just left of it
+      {{0, above, 10, 20}, false},       // just above
+      {{0, -10, 10, below}, false},      // just below
+      {{11, 11, 20, 20}, false},         // diagonal neighbour
+      {{kNaN, kNaN, kNaN, kNaN}, true},  // NaN bounds separate nothing
+      {{-kInf, -kInf, kInf, kInf}, true},
+      {{-kInf, kInf, kInf, kInf}, false},
   };
+  const Footprint far{1000, 1000, 1001, 1001};
   for (const Case& c : cases) {
     EXPECT_EQ(overlaps(a, c.b), c.overlap) << c.b.min_x << "," << c.b.min_y;
     EXPECT_EQ(overlaps(c.b, a), c.overlap) << c.b.min_x << "," << c.b.min_y;
+    // the list scan finds the pair wherever it stands
+    const std::vector<Footprint> list = {far, far, far, c.b, far};
+    EXPECT_EQ(overlaps_any(a, list), c.overlap) << c.b.min_x << "," << c.b.min_y;
+    EXPECT_EQ(overlaps_any(c.b, std::vector<Footprint>{far, a}), c.overlap);
   }
+  EXPECT_FALSE(overlaps_any(a, {}));
+}
+
+TEST(TurnedFootprint, EveryVertexCountsWhateverItsPosition) {
+  // c = 1, s = 0, scale 1 at (10, 20): fx = (k − 0·(−2k)) + 10 = k + 10 and
+  // fy = (0·k + (−2k)) + 20 = 20 − 2k exactly, for meshes of 0 to 9 vertices in both orders
+  for (int n = 0; n <= 9; ++n) {
+    std::vector<math::Vector3> mesh;
+    for (int k = 0; k < n; ++k) mesh.push_back({float(k), float(-2 * k), 0});
+    const Footprint expected =
+        n == 0 ? Footprint{} : Footprint{10, 20 - 2.0f * (n - 1), 10.0f + (n - 1), 20};
+    EXPECT_EQ(turned_footprint(mesh, 1, 0, 1, 10, 20), expected) << n;
+    std::reverse(mesh.begin(), mesh.end());
+    EXPECT_EQ(turned_footprint(mesh, 1, 0, 1, 10, 20), expected) << n;
+  }
+}
+
+TEST(TurnedFootprint, ScaleTurnAndOddValues) {
+  // quarter turn (c = 0, s = 1), scale 2: fx = −2·vy + x, fy = 2·vx + y
+  const std::vector<math::Vector3> mesh = {{1, 2, 0}, {-3, 0.5f, 0}};
+  EXPECT_EQ(turned_footprint(mesh, 0, 1, 2, 100, 50), (Footprint{96, 44, 99, 52}));
+  // NaN vertices move nothing, in the vectorised part and in the tail; infinities count
+  std::vector<math::Vector3> odd = {{1, 1, 0}, {kNaN, 5, 0}, {2, 3, 0},      {4, kNaN, 0},
+                                    {0, 2, 0}, {6, 6, 0},    {kNaN, kNaN, 0}};
+  EXPECT_EQ(turned_footprint(odd, 1, 0, 1, 0, 0), (Footprint{0, 1, 6, 6}));
+  // (−inf, 0): fx = (1·(−inf) − 0·0) + 0 = −inf, but fy = (0·(−inf) + 1·0) + 0 is NaN
+  odd.push_back({-kInf, 0, 0});
+  EXPECT_EQ(turned_footprint(odd, 1, 0, 1, 0, 0), (Footprint{-kInf, 1, 6, 6}));
 }
 
 TEST(BuildingFootprint, UnturnedFrameOnlyMovesTheExtent) {
