@@ -47,8 +47,10 @@ std::string ToolError::report() const {
     return out;
   }
   for (std::size_t i = 1; i < chain_.size(); ++i) {
-    std::string number = std::to_string(i - 1);
-    out += "\n" + std::string(number.size() < 5 ? 5 - number.size() : 0, ' ') + number + ": ";
+    // The index right-aligned in five columns.
+    const std::string number = std::to_string(i - 1);
+    out.append("\n").append(number.size() < 5 ? 5 - number.size() : 0, ' ');
+    out.append(number).append(": ");
     append_indented(out, chain_[i], "       ");
   }
   return out;

@@ -40,7 +40,7 @@ class ByteWriter {
     bytes_.insert(bytes_.end(), data.begin(), data.end());
   }
   void raw(std::string_view data) { bytes_.insert(bytes_.end(), data.begin(), data.end()); }
-  void zeros(std::size_t count) { bytes_.resize(bytes_.size() + count, 0); }
+  void zeros(std::size_t count) { bytes_.insert(bytes_.end(), count, std::uint8_t{0}); }
 
   // Zero bytes up to the next multiple of 4 of the buffer's length.
   void pad_to_4() { zeros((4 - bytes_.size() % 4) % 4); }

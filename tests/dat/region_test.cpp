@@ -80,7 +80,7 @@ Region full_region() {
 Region bare_region(std::uint32_t section_mask) {
   Region region;
   region.id = 0x13000000;
-  region.name = "R";
+  region.name = std::string(1, 'R');  // (a literal here trips a false -Wrestrict in g++ 12)
   region.section_mask = section_mask;
   return region;
 }
