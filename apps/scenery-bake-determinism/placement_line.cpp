@@ -2,8 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <string_view>
 
-#include "dat/strings.h"
 
 namespace ostrevane::determinism {
 
@@ -24,11 +24,24 @@ void append_json_float(std::string& out, float value) {
   out.append(digits, result.ptr);
 }
 
+namespace {
+
+void append_unsigned(std::string& out, std::uint32_t value) {
+  char digits[16];
+  const auto result = std::to_chars(digits, digits + sizeof digits, value);
+  out.append(digits, result.ptr);
+}
+
+}  // namespace
+
 std::string placement_line(const scenery::Placement& p) {
   std::string line;
-  line.reserve(224);
-  line += "{\"obj_id\":\"0x" + dat::hex_upper(p.obj_id, 8) + "\"";
-  const auto member = [&line](const char* key, float value) {
+  line.reserve(256);
+  // The id as exactly eight upper-case hexadecimal digits.
+  char id[8];
+  for (int i = 0; i < 8; ++i) id[i] = "0123456789ABCDEF"[(p.obj_id >> (28 - 4 * i)) & 0xF];
+  line.append("{\"obj_id\":\"0x").append(id, sizeof id).append("\"");
+  const auto member = [&line](std::string_view key, float value) {
     line.append(",\"").append(key).append("\":");
     append_json_float(line, value);
   };
@@ -40,10 +53,13 @@ std::string placement_line(const scenery::Placement& p) {
   member("qy", p.qy);
   member("qz", p.qz);
   member("scale", p.scale);
-  line += ",\"source_cell_x\":" + std::to_string(p.source_cell_x);
-  line += ",\"source_cell_y\":" + std::to_string(p.source_cell_y);
-  line += ",\"source_obj_idx\":" + std::to_string(p.source_obj_idx);
-  line += "}";
+  line.append(",\"source_cell_x\":");
+  append_unsigned(line, p.source_cell_x);
+  line.append(",\"source_cell_y\":");
+  append_unsigned(line, p.source_cell_y);
+  line.append(",\"source_obj_idx\":");
+  append_unsigned(line, p.source_obj_idx);
+  line.push_back('}');
   return line;
 }
 
