@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <type_traits>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -146,96 +148,175 @@ std::expected<DatFileEntry, ParseError> read_entry(ByteCursor& cursor) {
   return entry;
 }
 
+}  // namespace
+
 // The pre-order walk of the directory tree: a node's own entries, then its children left to
-// right. Entries are collected in walk order; a node is read at most once, so a damaged tree
-// cannot make the walk loop or multiply its work.
-class DirectoryWalk {
- public:
-  DirectoryWalk(const DatDatabase& archive, std::vector<DatFileEntry>& entries)
-      : archive_(archive), entries_(entries) {}
+// right. A node is read at most once, so a damaged tree cannot make the walk loop or multiply
+// its work.
+struct DatDatabase::Walk {
+  static constexpr std::size_t kChunkBits = 14;
+  static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
 
-  std::expected<void, DatError> read_node(std::uint32_t node_offset) {
-    if (node_offset == 0) return {};
-    if (std::find(path_.begin(), path_.end(), node_offset) != path_.end()) {
-      return std::unexpected(DatError::corruption("directory node at offset 0x" +
-                                                  hex_upper(node_offset, 8) +
-                                                  " leads back to one of its ancestors"));
-    }
-    if (!visited_.insert(node_offset).second) {
-      return std::unexpected(DatError::corruption(
-          "directory node at offset 0x" + hex_upper(node_offset, 8) + " is reached twice"));
-    }
-    if (path_.size() == kMaxDirectoryDepth) {
-      return std::unexpected(DatError::corruption(
-          "directory deeper than " + std::to_string(kMaxDirectoryDepth) +
-          " levels at node offset 0x" + hex_upper(node_offset, 8)));
-    }
+  // The entries in walk order, in chunks so that growing never moves them.
+  std::vector<std::vector<DatFileEntry>> chunks;
+  std::size_t count = 0;
+  // Runs of walk positions in the order of an in-order traversal (child 0, entry 0, child 1,
+  // ...): ascending ids for a well-formed directory. A leaf is one run.
+  struct Run {
+    std::uint32_t first;
+    std::uint32_t count;
+  };
+  std::vector<Run> in_order;
+  std::vector<std::uint32_t> path;  // the nodes above the one being read
+  std::unordered_set<std::uint32_t> visited;
+  std::vector<std::uint8_t> node = std::vector<std::uint8_t>(kNodeSize);
 
-    OSTREVANE_TRY(const std::vector<std::uint8_t> node,
-                  archive_.read_file_data(node_offset, kNodeSize));
-    std::uint32_t branches[kBranchCount];
-    std::memcpy(branches, node.data(), sizeof branches);
-    std::uint32_t entry_count = 0;
-    std::memcpy(&entry_count, node.data() + kEntryCountOffset, sizeof entry_count);
-
-    // The count is not checked up front: a count above 61 runs off the node's end in slot 61.
-    ByteCursor cursor(node);
-    for (std::uint32_t k = 0; k < entry_count; ++k) {
-      cursor.set_position(kEntriesOffset + kEntrySize * k);
-      auto entry = read_entry(cursor);
-      if (!entry) return std::unexpected(DatError::bin_read(std::move(entry).error()));
-      entries_.push_back(*entry);
+  // Appends `n` entries stored as in a node; returns the walk position of the first.
+  std::uint32_t append(const std::uint8_t* bytes, std::size_t n) {
+    // Six little-endian u32 per slot: the entry's own layout.
+    static_assert(sizeof(DatFileEntry) == kEntrySize && std::is_trivially_copyable_v<DatFileEntry>);
+    static_assert(offsetof(DatFileEntry, id) == 4 && offsetof(DatFileEntry, version) == 20);
+    const auto first = static_cast<std::uint32_t>(count);
+    while (n > 0) {
+      if ((count & (kChunkSize - 1)) == 0) {
+        chunks.emplace_back();
+        chunks.back().reserve(kChunkSize);
+      }
+      std::vector<DatFileEntry>& chunk = chunks.back();
+      const std::size_t take = std::min(n, kChunkSize - chunk.size());
+      const std::size_t at = chunk.size();
+      chunk.resize(at + take);
+      std::memcpy(chunk.data() + at, bytes, take * kEntrySize);
+      bytes += take * kEntrySize;
+      count += take;
+      n -= take;
     }
-
-    // Slot 0 empty makes a leaf; otherwise slots 0..entry_count, never past the last slot.
-    if (branches[0] == 0) return {};
-    const std::size_t last = std::min<std::size_t>(entry_count, kEntrySlots);
-    path_.push_back(node_offset);
-    for (std::size_t j = 0; j <= last; ++j) {
-      if (branches[j] == 0) continue;
-      OSTREVANE_TRY_VOID(read_node(branches[j]));
-    }
-    path_.pop_back();
-    return {};
+    return first;
   }
 
- private:
-  const DatDatabase& archive_;
-  std::vector<DatFileEntry>& entries_;
-  std::vector<std::uint32_t> path_;  // the nodes above the one being read
-  std::unordered_set<std::uint32_t> visited_;
+  const DatFileEntry& at(std::size_t position) const {
+    return chunks[position >> kChunkBits][position & (kChunkSize - 1)];
+  }
+
+  // Every id once, sorted: the entry met last in the walk.
+  std::vector<DatFileEntry> index() const;
+  std::vector<DatFileEntry> sorted_index() const;
 };
 
-// Stable LSD radix sort by id, one byte per pass; passes where every id shares the byte are
-// skipped.
-void sort_by_id(std::vector<DatFileEntry>& entries) {
-  std::vector<DatFileEntry> scratch(entries.size());
-  for (int shift = 0; shift < 32; shift += 8) {
-    std::size_t counts[257] = {};
-    for (const DatFileEntry& e : entries) ++counts[((e.id >> shift) & 0xFF) + 1];
-    if (std::any_of(counts + 1, counts + 257, [&](std::size_t c) { return c == entries.size(); })) {
-      continue;
-    }
-    for (int b = 0; b < 256; ++b) counts[b + 1] += counts[b];
-    for (const DatFileEntry& e : entries) scratch[counts[(e.id >> shift) & 0xFF]++] = e;
-    entries.swap(scratch);
-  }
-}
-
 // Sorts by id and keeps, of every id, the entry met last in the walk: a later insert replaces an
-// earlier one.
-void build_index(std::vector<DatFileEntry>& entries) {
-  sort_by_id(entries);
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i + 1 < entries.size() && entries[i + 1].id == entries[i].id) continue;
-    entries[out++] = entries[i];
+// earlier one. Any order of ids and any repetition is handled.
+std::vector<DatFileEntry> DatDatabase::Walk::sorted_index() const {
+  const std::size_t n = count;
+  // Keys of 8 bytes instead of the 24-byte entries: the id above the walk position. A stable
+  // LSD radix sort on the id's digits keeps equal ids in walk order.
+  std::vector<std::uint64_t> keys(n);
+  std::vector<std::uint64_t> scratch(n);
+  constexpr int kShifts[] = {32, 43, 54};  // digits of 11, 11 and 10 bits
+  constexpr std::size_t kBuckets = 2048;
+  std::vector<std::size_t> counts(3 * kBuckets, 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint64_t key = std::uint64_t{at(i).id} << 32 | i;
+    keys[i] = key;
+    for (int d = 0; d < 3; ++d) ++counts[d * kBuckets + (key >> kShifts[d] & (kBuckets - 1))];
   }
-  entries.resize(out);
-  entries.shrink_to_fit();
+  for (int d = 0; d < 3; ++d) {
+    std::size_t* bucket = counts.data() + d * kBuckets;
+    // A digit that every id shares leaves the order as it is.
+    if (std::find(bucket, bucket + kBuckets, n) != bucket + kBuckets) continue;
+    std::size_t sum = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(bucket[b], sum);
+    for (const std::uint64_t key : keys) scratch[bucket[key >> kShifts[d] & (kBuckets - 1)]++] = key;
+    keys.swap(scratch);
+  }
+
+  std::size_t unique = 0;
+  for (std::size_t i = 0; i < n; ++i) unique += i + 1 == n || keys[i + 1] >> 32 != keys[i] >> 32;
+  std::vector<DatFileEntry> index;
+  index.reserve(unique);
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + 1 < n && keys[i + 1] >> 32 == keys[i] >> 32) continue;
+    index.push_back(at(static_cast<std::uint32_t>(keys[i])));
+  }
+  return index;
 }
 
-}  // namespace
+// The index: every id once, the entry met last in the walk. A well-formed directory lists each id
+// once and in order when read in order, which makes that order the index; anything else is
+// sorted.
+std::vector<DatFileEntry> DatDatabase::Walk::index() const {
+  std::vector<DatFileEntry> index;
+  index.reserve(count);
+  std::uint64_t last_id = 0;  // one above the last id taken, 0 before the first
+  for (const Run run : in_order) {
+    std::size_t position = run.first;
+    const std::size_t end = position + run.count;
+    while (position < end) {
+      // The part of the run inside one chunk, checked, then copied in one piece.
+      const std::vector<DatFileEntry>& chunk = chunks[position >> kChunkBits];
+      const std::size_t from = position & (kChunkSize - 1);
+      const std::size_t to = std::min(chunk.size(), from + (end - position));
+      for (std::size_t i = from; i < to; ++i) {
+        if (chunk[i].id < last_id) return sorted_index();
+        last_id = std::uint64_t{chunk[i].id} + 1;
+      }
+      index.insert(index.end(), chunk.begin() + from, chunk.begin() + to);
+      position += to - from;
+    }
+  }
+  return index;
+}
+
+std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t node_offset) const {
+  if (node_offset == 0) return {};
+  if (std::find(walk.path.begin(), walk.path.end(), node_offset) != walk.path.end()) {
+    return std::unexpected(DatError::corruption("directory node at offset 0x" +
+                                                hex_upper(node_offset, 8) +
+                                                " leads back to one of its ancestors"));
+  }
+  if (!walk.visited.insert(node_offset).second) {
+    return std::unexpected(DatError::corruption(
+        "directory node at offset 0x" + hex_upper(node_offset, 8) + " is reached twice"));
+  }
+  if (walk.path.size() == kMaxDirectoryDepth) {
+    return std::unexpected(DatError::corruption(
+        "directory deeper than " + std::to_string(kMaxDirectoryDepth) +
+        " levels at node offset 0x" + hex_upper(node_offset, 8)));
+  }
+
+  OSTREVANE_TRY_VOID(check_chain_size(kNodeSize));
+  OSTREVANE_TRY_VOID(read_chain(node_offset, walk.node));
+  const std::uint8_t* node = walk.node.data();
+  std::uint32_t branches[kBranchCount];
+  std::memcpy(branches, node, sizeof branches);
+  std::uint32_t entry_count = 0;
+  std::memcpy(&entry_count, node + kEntryCountOffset, sizeof entry_count);
+
+  const std::size_t in_node = std::min<std::size_t>(entry_count, kEntrySlots);
+  const std::uint32_t first = walk.append(node + kEntriesOffset, in_node);
+  // The count is not checked up front: a count above 61 runs off the node's end in slot 61,
+  // whose first field fails with its frame.
+  ByteCursor cursor(walk.node);
+  for (std::size_t k = kEntrySlots; k < entry_count; ++k) {
+    cursor.set_position(kEntriesOffset + kEntrySize * k);
+    auto entry = read_entry(cursor);
+    if (!entry) return std::unexpected(DatError::bin_read(std::move(entry).error()));
+  }
+
+  // Slot 0 empty makes a leaf; otherwise slots 0..entry_count, never past the last slot.
+  if (branches[0] == 0) {
+    if (in_node > 0) walk.in_order.push_back({first, static_cast<std::uint32_t>(in_node)});
+    return {};
+  }
+  walk.path.push_back(node_offset);
+  for (std::size_t j = 0; j <= in_node; ++j) {
+    if (branches[j] != 0) {
+      OSTREVANE_TRY_VOID(read_node(walk, branches[j]));
+    }
+    if (j < in_node) walk.in_order.push_back({first + static_cast<std::uint32_t>(j), 1});
+  }
+  walk.path.pop_back();
+  return {};
+}
 
 DatDatabase::DatDatabase(int fd, std::uint64_t file_length, DatHeader header)
     : fd_(fd), file_length_(file_length), header_(header) {}
@@ -288,11 +369,9 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
   }
 
   DatDatabase archive(fd.release(), static_cast<std::uint64_t>(status.st_size), *header);
-  std::vector<DatFileEntry> entries;
-  DirectoryWalk walk(archive, entries);
-  OSTREVANE_TRY_VOID(walk.read_node(archive.header_.root_offset));
-  build_index(entries);
-  archive.entries_ = std::move(entries);
+  Walk walk;
+  OSTREVANE_TRY_VOID(archive.read_node(walk, archive.header_.root_offset));
+  archive.entries_ = walk.index();
   return archive;
 }
 
@@ -302,20 +381,21 @@ const DatFileEntry* DatDatabase::find(std::uint32_t id) const noexcept {
   return it != entries_.end() && it->id == id ? &*it : nullptr;
 }
 
-std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
-    std::uint32_t offset, std::uint32_t size) const {
-  if (size == 0) return std::vector<std::uint8_t>{};
+std::expected<void, DatError> DatDatabase::check_chain_size(std::uint64_t size) const {
   if (header_.block_size <= 4) return std::unexpected(block_size_error(header_.block_size));
   // Distinct blocks cannot hold more than the file; only a chain that revisits its blocks could
   // deliver more, so such a size ends as the short read it would become.
   if (size > file_length_) return std::unexpected(DatError::io(IoError::unexpected_eof()));
+  return {};
+}
 
-  std::vector<std::uint8_t> out(size);
+std::expected<void, DatError> DatDatabase::read_chain(std::uint32_t offset,
+                                                      std::span<std::uint8_t> out) const {
   const std::uint32_t payload = header_.block_size - 4;
-  std::uint32_t remaining = size;
-  std::uint32_t written = 0;
+  std::size_t remaining = out.size();
+  std::uint8_t* write = out.data();
   std::uint32_t block = offset;
-  while (true) {
+  while (remaining > 0) {
     std::uint8_t pointer[4];
     if (auto r = read_exact_at(fd_, pointer, sizeof pointer, block); !r) {
       return std::unexpected(DatError::io(std::move(r).error()));
@@ -325,15 +405,23 @@ std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
     // The payload offset is 32-bit, as every offset of the archive.
     const std::uint32_t data_offset = block + 4;
     // The last block delivers everything still missing in one run, whatever its size.
-    const std::uint32_t n = next == 0 ? remaining : std::min(payload, remaining);
-    if (auto r = read_exact_at(fd_, out.data() + written, n, data_offset); !r) {
+    const std::size_t n = next == 0 ? remaining : std::min<std::size_t>(payload, remaining);
+    if (auto r = read_exact_at(fd_, write, n, data_offset); !r) {
       return std::unexpected(DatError::io(std::move(r).error()));
     }
     remaining -= n;
-    written += n;
-    if (remaining == 0) break;
+    write += n;
     block = next;
   }
+  return {};
+}
+
+std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
+    std::uint32_t offset, std::uint32_t size) const {
+  if (size == 0) return std::vector<std::uint8_t>{};
+  OSTREVANE_TRY_VOID(check_chain_size(size));
+  std::vector<std::uint8_t> out(size);
+  OSTREVANE_TRY_VOID(read_chain(offset, out));
   return out;
 }
 

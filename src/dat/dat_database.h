@@ -84,6 +84,15 @@ class DatDatabase {
  private:
   DatDatabase(int fd, std::uint64_t file_length, DatHeader header);
 
+  // The state of the directory walk of open.
+  struct Walk;
+  std::expected<void, DatError> read_node(Walk& walk, std::uint32_t node_offset) const;
+  // Checks that `size` bytes can be gathered at all: a block with room for data, and no more
+  // bytes than the file holds.
+  std::expected<void, DatError> check_chain_size(std::uint64_t size) const;
+  // Gathers out.size() bytes from the chain at `offset`, after check_chain_size.
+  std::expected<void, DatError> read_chain(std::uint32_t offset, std::span<std::uint8_t> out) const;
+
   int fd_ = -1;
   std::uint64_t file_length_ = 0;
   DatHeader header_;
