@@ -48,7 +48,8 @@ std::string ToolError::report() const {
   }
   for (std::size_t i = 1; i < chain_.size(); ++i) {
     std::string number = std::to_string(i - 1);
-    out += "\n" + std::string(number.size() < 5 ? 5 - number.size() : 0, ' ') + number + ": ";
+    out.append("\n").append(number.size() < 5 ? 5 - number.size() : 0, ' ');
+    out.append(number).append(": ");
     append_indented(out, chain_[i], "       ");
   }
   return out;

@@ -5,11 +5,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstddef>
-#include <type_traits>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
+#include <type_traits>
 #include <unordered_set>
 #include <utility>
 
@@ -150,73 +150,79 @@ std::expected<DatFileEntry, ParseError> read_entry(ByteCursor& cursor) {
 
 }  // namespace
 
-// The pre-order walk of the directory tree: a node's own entries, then its children left to
-// right. A node is read at most once, so a damaged tree cannot make the walk loop or multiply
-// its work.
+// The walk of the directory tree, pre-order as the rules say: a node's own entries, then its
+// children left to right, a later entry of an id replacing an earlier one. A node is read at most
+// once, so a damaged tree cannot make the walk loop or multiply its work.
+//
+// The entries are written out in in-order (child 0, entry 0, child 1, entry 1, ...) while their
+// node is at hand. For a well-formed directory that order has ascending ids, each id once, and
+// the output is the index as it stands. Otherwise the runs recorded on the way give every
+// entry's pre-order position, and the index is sorted from that.
 struct DatDatabase::Walk {
-  static constexpr std::size_t kChunkBits = 14;
-  static constexpr std::size_t kChunkSize = std::size_t{1} << kChunkBits;
-
-  // The entries in walk order, in chunks so that growing never moves them.
-  std::vector<std::vector<DatFileEntry>> chunks;
-  std::size_t count = 0;
-  // Runs of walk positions in the order of an in-order traversal (child 0, entry 0, child 1,
-  // ...): ascending ids for a well-formed directory. A leaf is one run.
+  // Consecutive in-order entries that are also consecutive in pre-order: a leaf, or one entry of
+  // an inner node.
   struct Run {
-    std::uint32_t first;
+    std::uint32_t in_order;
+    std::uint32_t pre_order;
     std::uint32_t count;
   };
-  std::vector<Run> in_order;
+
+  TrivialArray<DatFileEntry> out;  // the entries in in-order
+  std::uint32_t read = 0;          // entries met so far in pre-order
+  std::uint64_t next_id = 0;       // the least id that keeps the output ascending
+  bool ascending = true;
+  std::vector<Run> runs;
   std::vector<std::uint32_t> path;  // the nodes above the one being read
   std::unordered_set<std::uint32_t> visited;
-  std::vector<std::uint8_t> node = std::vector<std::uint8_t>(kNodeSize);
+  std::vector<std::vector<std::uint8_t>> nodes;  // one node buffer per level
 
-  // Appends `n` entries stored as in a node; returns the walk position of the first.
-  std::uint32_t append(const std::uint8_t* bytes, std::size_t n) {
+  Walk() { nodes.reserve(kMaxDirectoryDepth); }
+
+  // Writes `count` entries stored as in a node, the first at pre-order position `pre_order`.
+  std::expected<void, DatError> emit(const std::uint8_t* slots, std::uint32_t count,
+                                     std::uint32_t pre_order) {
     // Six little-endian u32 per slot: the entry's own layout.
     static_assert(sizeof(DatFileEntry) == kEntrySize && std::is_trivially_copyable_v<DatFileEntry>);
     static_assert(offsetof(DatFileEntry, id) == 4 && offsetof(DatFileEntry, version) == 20);
-    const auto first = static_cast<std::uint32_t>(count);
-    while (n > 0) {
-      if ((count & (kChunkSize - 1)) == 0) {
-        chunks.emplace_back();
-        chunks.back().reserve(kChunkSize);
-      }
-      std::vector<DatFileEntry>& chunk = chunks.back();
-      const std::size_t take = std::min(n, kChunkSize - chunk.size());
-      const std::size_t at = chunk.size();
-      chunk.resize(at + take);
-      std::memcpy(chunk.data() + at, bytes, take * kEntrySize);
-      bytes += take * kEntrySize;
-      count += take;
-      n -= take;
+    if (count == 0) return {};
+    for (std::uint32_t k = 0; k < count && ascending; ++k) {
+      std::uint32_t id = 0;
+      std::memcpy(&id, slots + kEntrySize * k + offsetof(DatFileEntry, id), sizeof id);
+      ascending = id >= next_id;
+      next_id = std::uint64_t{id} + 1;
     }
-    return first;
+    runs.push_back({static_cast<std::uint32_t>(out.size()), pre_order, count});
+    if (!out.append_bytes(slots, count)) {
+      return std::unexpected(DatError::io(IoError::from_errno(ENOMEM)));
+    }
+    return {};
   }
 
-  const DatFileEntry& at(std::size_t position) const {
-    return chunks[position >> kChunkBits][position & (kChunkSize - 1)];
-  }
-
-  // Every id once, sorted: the entry met last in the walk.
-  std::vector<DatFileEntry> index() const;
-  std::vector<DatFileEntry> sorted_index() const;
+  // The index: every id once, sorted, the entry met last in pre-order.
+  std::expected<TrivialArray<DatFileEntry>, DatError> index() &&;
 };
 
-// Sorts by id and keeps, of every id, the entry met last in the walk: a later insert replaces an
-// earlier one. Any order of ids and any repetition is handled.
-std::vector<DatFileEntry> DatDatabase::Walk::sorted_index() const {
-  const std::size_t n = count;
-  // Keys of 8 bytes instead of the 24-byte entries: the id above the walk position. A stable
-  // LSD radix sort on the id's digits keeps equal ids in walk order.
+std::expected<TrivialArray<DatFileEntry>, DatError> DatDatabase::Walk::index() && {
+  if (ascending) {
+    out.trim();
+    return std::move(out);
+  }
+  const std::size_t n = out.size();
+  // Keys of 8 bytes: the id above the pre-order position. A stable LSD radix sort on the id's
+  // digits keeps equal ids in pre-order, the last of them being the one that stays.
   std::vector<std::uint64_t> keys(n);
+  std::vector<std::uint32_t> in_order_of(n);  // by pre-order position
+  for (const Run& run : runs) {
+    for (std::uint32_t k = 0; k < run.count; ++k) {
+      keys[run.pre_order + k] = std::uint64_t{out[run.in_order + k].id} << 32 | (run.pre_order + k);
+      in_order_of[run.pre_order + k] = run.in_order + k;
+    }
+  }
   std::vector<std::uint64_t> scratch(n);
   constexpr int kShifts[] = {32, 43, 54};  // digits of 11, 11 and 10 bits
   constexpr std::size_t kBuckets = 2048;
   std::vector<std::size_t> counts(3 * kBuckets, 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::uint64_t key = std::uint64_t{at(i).id} << 32 | i;
-    keys[i] = key;
+  for (const std::uint64_t key : keys) {
     for (int d = 0; d < 3; ++d) ++counts[d * kBuckets + (key >> kShifts[d] & (kBuckets - 1))];
   }
   for (int d = 0; d < 3; ++d) {
@@ -231,37 +237,12 @@ std::vector<DatFileEntry> DatDatabase::Walk::sorted_index() const {
 
   std::size_t unique = 0;
   for (std::size_t i = 0; i < n; ++i) unique += i + 1 == n || keys[i + 1] >> 32 != keys[i] >> 32;
-  std::vector<DatFileEntry> index;
-  index.reserve(unique);
+  TrivialArray<DatFileEntry> index;
+  if (!index.reserve(unique)) return std::unexpected(DatError::io(IoError::from_errno(ENOMEM)));
   for (std::size_t i = 0; i < n; ++i) {
     if (i + 1 < n && keys[i + 1] >> 32 == keys[i] >> 32) continue;
-    index.push_back(at(static_cast<std::uint32_t>(keys[i])));
-  }
-  return index;
-}
-
-// The index: every id once, the entry met last in the walk. A well-formed directory lists each id
-// once and in order when read in order, which makes that order the index; anything else is
-// sorted.
-std::vector<DatFileEntry> DatDatabase::Walk::index() const {
-  std::vector<DatFileEntry> index;
-  index.reserve(count);
-  std::uint64_t last_id = 0;  // one above the last id taken, 0 before the first
-  for (const Run run : in_order) {
-    std::size_t position = run.first;
-    const std::size_t end = position + run.count;
-    while (position < end) {
-      // The part of the run inside one chunk, checked, then copied in one piece.
-      const std::vector<DatFileEntry>& chunk = chunks[position >> kChunkBits];
-      const std::size_t from = position & (kChunkSize - 1);
-      const std::size_t to = std::min(chunk.size(), from + (end - position));
-      for (std::size_t i = from; i < to; ++i) {
-        if (chunk[i].id < last_id) return sorted_index();
-        last_id = std::uint64_t{chunk[i].id} + 1;
-      }
-      index.insert(index.end(), chunk.begin() + from, chunk.begin() + to);
-      position += to - from;
-    }
+    const DatFileEntry& entry = out[in_order_of[static_cast<std::uint32_t>(keys[i])]];
+    (void)index.append_bytes(&entry, 1);  // the room is reserved
   }
   return index;
 }
@@ -277,42 +258,48 @@ std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t n
     return std::unexpected(DatError::corruption(
         "directory node at offset 0x" + hex_upper(node_offset, 8) + " is reached twice"));
   }
-  if (walk.path.size() == kMaxDirectoryDepth) {
+  const std::size_t depth = walk.path.size();
+  if (depth == kMaxDirectoryDepth) {
     return std::unexpected(DatError::corruption(
         "directory deeper than " + std::to_string(kMaxDirectoryDepth) +
         " levels at node offset 0x" + hex_upper(node_offset, 8)));
   }
 
+  // This level's buffer stays intact while the levels below use theirs; the list never outgrows
+  // its reservation, so no buffer moves.
+  if (walk.nodes.size() == depth) walk.nodes.emplace_back(kNodeSize);
+  std::vector<std::uint8_t>& buffer = walk.nodes[depth];
   OSTREVANE_TRY_VOID(check_chain_size(kNodeSize));
-  OSTREVANE_TRY_VOID(read_chain(node_offset, walk.node));
-  const std::uint8_t* node = walk.node.data();
+  OSTREVANE_TRY_VOID(read_chain(node_offset, buffer));
+  const std::uint8_t* node = buffer.data();
   std::uint32_t branches[kBranchCount];
   std::memcpy(branches, node, sizeof branches);
   std::uint32_t entry_count = 0;
   std::memcpy(&entry_count, node + kEntryCountOffset, sizeof entry_count);
 
-  const std::size_t in_node = std::min<std::size_t>(entry_count, kEntrySlots);
-  const std::uint32_t first = walk.append(node + kEntriesOffset, in_node);
   // The count is not checked up front: a count above 61 runs off the node's end in slot 61,
   // whose first field fails with its frame.
-  ByteCursor cursor(walk.node);
+  ByteCursor cursor(buffer);
   for (std::size_t k = kEntrySlots; k < entry_count; ++k) {
     cursor.set_position(kEntriesOffset + kEntrySize * k);
     auto entry = read_entry(cursor);
     if (!entry) return std::unexpected(DatError::bin_read(std::move(entry).error()));
   }
+  const auto in_node = static_cast<std::uint32_t>(std::min<std::size_t>(entry_count, kEntrySlots));
+  const std::uint32_t pre_order = walk.read;
+  walk.read += in_node;
+  const std::uint8_t* slots = node + kEntriesOffset;
 
   // Slot 0 empty makes a leaf; otherwise slots 0..entry_count, never past the last slot.
-  if (branches[0] == 0) {
-    if (in_node > 0) walk.in_order.push_back({first, static_cast<std::uint32_t>(in_node)});
-    return {};
-  }
+  if (branches[0] == 0) return walk.emit(slots, in_node, pre_order);
   walk.path.push_back(node_offset);
-  for (std::size_t j = 0; j <= in_node; ++j) {
+  for (std::uint32_t j = 0; j <= in_node; ++j) {
     if (branches[j] != 0) {
       OSTREVANE_TRY_VOID(read_node(walk, branches[j]));
     }
-    if (j < in_node) walk.in_order.push_back({first + static_cast<std::uint32_t>(j), 1});
+    if (j < in_node) {
+      OSTREVANE_TRY_VOID(walk.emit(slots + kEntrySize * j, 1, pre_order + j));
+    }
   }
   walk.path.pop_back();
   return {};
@@ -371,14 +358,15 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
   DatDatabase archive(fd.release(), static_cast<std::uint64_t>(status.st_size), *header);
   Walk walk;
   OSTREVANE_TRY_VOID(archive.read_node(walk, archive.header_.root_offset));
-  archive.entries_ = walk.index();
+  OSTREVANE_TRY(archive.entries_, std::move(walk).index());
   return archive;
 }
 
 const DatFileEntry* DatDatabase::find(std::uint32_t id) const noexcept {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
+  const std::span<const DatFileEntry> all = entries();
+  auto it = std::lower_bound(all.begin(), all.end(), id,
                              [](const DatFileEntry& e, std::uint32_t key) { return e.id < key; });
-  return it != entries_.end() && it->id == id ? &*it : nullptr;
+  return it != all.end() && it->id == id ? &*it : nullptr;
 }
 
 std::expected<void, DatError> DatDatabase::check_chain_size(std::uint64_t size) const {

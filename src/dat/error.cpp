@@ -94,7 +94,7 @@ std::string ParseError::report() const {
                     repeat("\u2501", 20) + "\u2578\n\n";
   for (std::size_t i = 0; i < frames_.size(); ++i) {
     const ContextFrame& frame = frames_[i];
-    out += " " + std::to_string(i) + ": ";
+    out.append(" ").append(std::to_string(i)).append(": ");
     out += kBold;
     if (i == 0) {
       // The first frame carries the root error above its own message.

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -284,6 +287,69 @@ TEST_F(DatDatabaseTest, LaterEntriesOfAnIdReplaceEarlierOnes) {
   EXPECT_EQ(archive->find(5)->offset, 0x500u);
   EXPECT_EQ(archive->find(6)->offset, 0x600u);
   EXPECT_EQ(archive->find(7)->offset, 0x701u);
+}
+
+// A directory tree in memory, written bottom-up and walked in pre-order as the reader must.
+struct TreeNode {
+  std::vector<DatFileEntry> entries;
+  std::vector<std::unique_ptr<TreeNode>> children;  // slots 0..entries.size(); null is empty
+};
+
+std::unique_ptr<TreeNode> random_tree(std::mt19937& rng, int depth, std::uint32_t id_range) {
+  auto node = std::make_unique<TreeNode>();
+  const bool inner = depth > 0 && rng() % 4 != 0;
+  // Inner nodes hold a few entries, so that the trees stay small; leaves up to all 61.
+  const auto count = static_cast<std::uint32_t>(rng() % (inner ? 6 : 62));
+  for (std::uint32_t k = 0; k < count; ++k) {
+    node->entries.push_back(make_entry(static_cast<std::uint32_t>(rng() % id_range) * 0x01010101u,
+                                       static_cast<std::uint32_t>(rng())));
+  }
+  if (inner) {
+    for (std::uint32_t j = 0; j <= count; ++j) {
+      node->children.push_back(j == 0 || rng() % 3 != 0 ? random_tree(rng, depth - 1, id_range)
+                                                        : nullptr);
+    }
+  }
+  return node;
+}
+
+std::uint32_t write_tree(ArchiveImage& image, const TreeNode& tree) {
+  DirectoryNode node = leaf(tree.entries);
+  for (std::size_t j = 0; j < tree.children.size(); ++j) {
+    if (tree.children[j]) node.branches[j] = write_tree(image, *tree.children[j]);
+  }
+  // Slots past the entry count are never visited, whatever they hold.
+  if (!tree.children.empty() && tree.entries.size() + 1 < node.branches.size()) {
+    node.branches[tree.entries.size() + 1] = 0x7FFFFF00;
+  }
+  return image.append_node(node);
+}
+
+void walk_tree(const TreeNode& tree, std::map<std::uint32_t, DatFileEntry>& index) {
+  for (const DatFileEntry& entry : tree.entries) index.insert_or_assign(entry.id, entry);
+  for (const auto& child : tree.children) {
+    if (child) walk_tree(*child, index);
+  }
+}
+
+TEST_F(DatDatabaseTest, IndexKeepsTheLastEntryOfEveryIdInPreOrder) {
+  std::mt19937 rng(20240611);  // fixed: every run checks the same trees
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    // Few distinct ids make many repeats; many make a scattered, mostly unique index.
+    const std::uint32_t id_range = round % 2 == 0 ? 50 : 0xFFFFFFFFu / 0x01010101u;
+    const std::unique_ptr<TreeNode> tree = random_tree(rng, 3, id_range);
+    ArchiveImage image(kBlock);
+    image.header().root_offset = write_tree(image, *tree);
+    std::map<std::uint32_t, DatFileEntry> expected;
+    walk_tree(*tree, expected);
+
+    auto archive = open_bytes(image.finish());
+    ASSERT_TRUE(archive.has_value()) << archive.error().display();
+    ASSERT_EQ(archive->entries().size(), expected.size());
+    std::size_t i = 0;
+    for (const auto& [id, entry] : expected) EXPECT_EQ(archive->entries()[i++], entry);
+  }
 }
 
 TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
