@@ -271,6 +271,13 @@ std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t n
   std::vector<std::uint8_t>& buffer = walk.nodes[depth];
   OSTREVANE_TRY_VOID(check_chain_size(kNodeSize));
   OSTREVANE_TRY_VOID(read_chain(node_offset, buffer));
+  // Nodes of a real tree do not share bytes, so the file bounds how many there are, and with
+  // them the work and the index of the walk.
+  if (walk.visited.size() * std::uint64_t{kNodeSize} > file_length_) {
+    return std::unexpected(DatError::corruption(
+        "directory has more nodes than the file has room for at node offset 0x" +
+        hex_upper(node_offset, 8)));
+  }
   const std::uint8_t* node = buffer.data();
   std::uint32_t branches[kBranchCount];
   std::memcpy(branches, node, sizeof branches);

@@ -22,6 +22,7 @@ using write::DirectoryNode;
 
 constexpr std::uint32_t kBlock = 256;  // payload 252
 constexpr std::uint32_t kPayload = kBlock - 4;
+constexpr std::uint32_t kNodeSize = write::kDirectoryNodeSize;
 
 Bytes pattern(std::size_t size, std::uint8_t seed) {
   Bytes out(size);
@@ -390,6 +391,25 @@ TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
     expect_corruption(open_with_root(image, root),
                       "directory node at offset 0x" + hex_upper(shared, 8) + " is reached twice");
   }
+}
+
+TEST_F(DatDatabaseTest, DirectoryOfOverlappingNodesIsRejected) {
+  // Sixty-two leaves four bytes apart in one run of zeros (each an empty one-block node), all
+  // children of the root: more nodes than the file could hold without sharing bytes.
+  ArchiveImage image(kBlock);
+  const std::uint32_t leaves = image.append_block(0, Bytes(4 * 62 + kNodeSize, 0));
+  DirectoryNode root = leaf({});
+  for (std::uint32_t k = 0; k < 62; ++k) root.branches[k] = leaves + 4 * k;
+  root.entry_count = 61;
+  root.entries.assign(61, make_entry(1));
+  const Bytes bytes = [&] {
+    image.header().root_offset = image.append_node(root);
+    return image.finish();
+  }();
+  const std::uint32_t nodes_that_fit = static_cast<std::uint32_t>(bytes.size()) / kNodeSize;
+  expect_corruption(open_bytes(bytes),
+                    "directory has more nodes than the file has room for at node offset 0x" +
+                        hex_upper(leaves + 4 * (nodes_that_fit - 1), 8));
 }
 
 TEST_F(DatDatabaseTest, DirectoryDepthIsBounded) {
