@@ -231,7 +231,9 @@ std::expected<TrivialArray<DatFileEntry>, DatError> DatDatabase::Walk::index() &
     if (std::find(bucket, bucket + kBuckets, n) != bucket + kBuckets) continue;
     std::size_t sum = 0;
     for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(bucket[b], sum);
-    for (const std::uint64_t key : keys) scratch[bucket[key >> kShifts[d] & (kBuckets - 1)]++] = key;
+    for (const std::uint64_t key : keys) {
+      scratch[bucket[key >> kShifts[d] & (kBuckets - 1)]++] = key;
+    }
     keys.swap(scratch);
   }
 
@@ -255,14 +257,14 @@ std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t n
                                                 " leads back to one of its ancestors"));
   }
   if (!walk.visited.insert(node_offset).second) {
-    return std::unexpected(DatError::corruption(
-        "directory node at offset 0x" + hex_upper(node_offset, 8) + " is reached twice"));
+    return std::unexpected(DatError::corruption("directory node at offset 0x" +
+                                                hex_upper(node_offset, 8) + " is reached twice"));
   }
   const std::size_t depth = walk.path.size();
   if (depth == kMaxDirectoryDepth) {
-    return std::unexpected(DatError::corruption(
-        "directory deeper than " + std::to_string(kMaxDirectoryDepth) +
-        " levels at node offset 0x" + hex_upper(node_offset, 8)));
+    return std::unexpected(
+        DatError::corruption("directory deeper than " + std::to_string(kMaxDirectoryDepth) +
+                             " levels at node offset 0x" + hex_upper(node_offset, 8)));
   }
 
   // This level's buffer stays intact while the levels below use theirs; the list never outgrows
@@ -346,8 +348,7 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
   }
   const off_t start = ::lseek(fd.get(), 0, SEEK_CUR);
   if (start < 0) {
-    return std::unexpected(
-        DatError::bin_read(ParseError::read_failed(IoError::from_errno(errno))));
+    return std::unexpected(DatError::bin_read(ParseError::read_failed(IoError::from_errno(errno))));
   }
   auto header = read_header(fd.get(), start);
   if (!header) return std::unexpected(DatError::bin_read(std::move(header).error()));

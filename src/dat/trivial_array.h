@@ -15,7 +15,7 @@
 namespace ostrevane::dat {
 
 template <class T>
-  requires std::is_trivially_copyable_v<T>
+requires std::is_trivially_copyable_v<T>
 class TrivialArray {
  public:
   TrivialArray() = default;

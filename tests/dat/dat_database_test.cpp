@@ -251,10 +251,16 @@ TEST_F(DatDatabaseTest, BranchSlotsVisitedFollowTheEntryCount) {
   };
   const Case cases[] = {
       {"slot 0 empty makes a leaf", {0, a, c, d}, 1, {1}, 0},
-      {"slot 0 empty, other slots past the end", {0, kPastEnd, kPastEnd, kPastEnd}, 3, {1, 2, 3},
+      {"slot 0 empty, other slots past the end",
+       {0, kPastEnd, kPastEnd, kPastEnd},
+       3,
+       {1, 2, 3},
        0},
       {"entry count 0 visits slot 0 only", {a, kPastEnd, c, d}, 0, {10, 11}, 111},
-      {"entry count 2: A and C in order, D beyond the count", {a, 0, c, d}, 2, {1, 2, 10, 11, 30},
+      {"entry count 2: A and C in order, D beyond the count",
+       {a, 0, c, d},
+       2,
+       {1, 2, 10, 11, 30},
        333},
       {"entry count 3 reaches D", {a, 0, c, d}, 3, {1, 2, 3, 10, 11, 30, 40}, 333},
   };
@@ -377,9 +383,9 @@ TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
     ASSERT_EQ(image.append_node(child), child_at);
     DirectoryNode root = leaf({make_entry(1)});
     root.branches[0] = child_at;
-    expect_corruption(open_with_root(image, root),
-                      "directory node at offset 0x" + hex_upper(root_at, 8) +
-                          " leads back to one of its ancestors");
+    expect_corruption(open_with_root(image, root), "directory node at offset 0x" +
+                                                       hex_upper(root_at, 8) +
+                                                       " leads back to one of its ancestors");
   }
   {
     SCOPED_TRACE("one node shared by two branches");
@@ -483,7 +489,7 @@ TEST_F(FileChainTest, LastBlockDeliversTheRestInOneRun) {
   auto archive = open_with(image, {make_entry(1, first, 600)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   Bytes expected = data;
-  expected.resize(2 * kPayload, 0);                        // the second block's padding
+  expected.resize(2 * kPayload, 0);                           // the second block's padding
   expected.insert(expected.end(), {0x01, 0xEF, 0xCD, 0xAB});  // the third block's pointer
   expected.insert(expected.end(), after.begin(), after.begin() + 92);
   ASSERT_EQ(expected.size(), 600u);
@@ -505,10 +511,9 @@ TEST_F(FileChainTest, ChainOffTheEndOfTheArchiveFailsWithIo) {
   const std::uint32_t past = image.append_chain(data);
   image.patch_u32(past, 0x7FFFFFF0);  // first block points past the end
   const std::uint32_t whole = image.append_chain(data);
-  auto archive = open_with(image, {make_entry(1, past, 2 * kPayload),
-                                   make_entry(2, whole, 2 * kPayload),
-                                   make_entry(3, 0x7FFFFFF0, 1),
-                                   make_entry(4, 0xFFFFFFFE, 1)});
+  auto archive =
+      open_with(image, {make_entry(1, past, 2 * kPayload), make_entry(2, whole, 2 * kPayload),
+                        make_entry(3, 0x7FFFFFF0, 1), make_entry(4, 0xFFFFFFFE, 1)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   for (std::uint32_t id : {1u, 3u, 4u}) {
     auto bytes = archive->get_file(id);
@@ -540,8 +545,8 @@ TEST_F(FileChainTest, TruncatedArchiveEndsTheChainWithIo) {
 
 TEST_F(FileChainTest, EmptyEntriesReadNothing) {
   ArchiveImage image(kBlock);
-  auto archive = open_with(image, {make_entry(1, 0, 0), make_entry(2, 0, 0, 1),
-                                   make_entry(3, 0x7FFFFFF0, 0, 1)});
+  auto archive = open_with(
+      image, {make_entry(1, 0, 0), make_entry(2, 0, 0, 1), make_entry(3, 0x7FFFFFF0, 0, 1)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   for (std::uint32_t id : {1u, 2u, 3u}) {
     auto bytes = archive->get_file(id);
@@ -553,7 +558,9 @@ TEST_F(FileChainTest, EmptyEntriesReadNothing) {
 TEST_F(FileChainTest, CompressedEntriesAreExpanded) {
   ArchiveImage image(kBlock);
   Bytes text;
-  for (int i = 0; i < 400; ++i) text.push_back(static_cast<std::uint8_t>("scenery "[i % 8] + i / 50));
+  for (int i = 0; i < 400; ++i) {
+    text.push_back(static_cast<std::uint8_t>("scenery "[i % 8] + i / 50));
+  }
   const DatFileEntry packed = image.append_file(1, text, true);
   // Declared length 10, but the stream yields only "ab".
   const Bytes short_stream = {10, 0, 0, 0, 0x00, 'a', 'b'};
@@ -564,8 +571,7 @@ TEST_F(FileChainTest, CompressedEntriesAreExpanded) {
   EXPECT_EQ(archive->get_file(1).value(), text);
   EXPECT_EQ(archive->get_file(2).value(), (Bytes{'a', 'b'}));
   // The stored bytes stay available as they are.
-  EXPECT_EQ(archive->read_file_data(packed.offset, packed.size).value(),
-            write::compress_lrs(text));
+  EXPECT_EQ(archive->read_file_data(packed.offset, packed.size).value(), write::compress_lrs(text));
 }
 
 TEST_F(FileChainTest, SizeBeyondTheArchiveIsRefusedBeforeReading) {
