@@ -10,7 +10,6 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
-#include <unordered_set>
 #include <utility>
 
 #include "dat/byte_cursor.h"
@@ -148,6 +147,42 @@ std::expected<DatFileEntry, ParseError> read_entry(ByteCursor& cursor) {
   return entry;
 }
 
+// A set of non-zero offsets: open addressing in one table, so that a walk of thousands of nodes
+// makes a handful of allocations.
+class OffsetSet {
+ public:
+  // False when `offset` was in the set already.
+  bool insert(std::uint32_t offset) {
+    if ((size_ + 1) * 2 > slots_.size()) grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash(offset) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == offset) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = offset;
+        ++size_;
+        return true;
+      }
+    }
+  }
+  std::size_t size() const noexcept { return size_; }
+
+ private:
+  static std::size_t hash(std::uint32_t offset) noexcept {
+    return static_cast<std::size_t>((std::uint64_t{offset} * 0x9E3779B97F4A7C15u) >> 32);
+  }
+  void grow() {
+    std::vector<std::uint32_t> old(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    old.swap(slots_);
+    size_ = 0;
+    for (const std::uint32_t offset : old) {
+      if (offset != 0) insert(offset);
+    }
+  }
+
+  std::vector<std::uint32_t> slots_;
+  std::size_t size_ = 0;
+};
+
 }  // namespace
 
 // The walk of the directory tree, pre-order as the rules say: a node's own entries, then its
@@ -173,7 +208,7 @@ struct DatDatabase::Walk {
   bool ascending = true;
   std::vector<Run> runs;
   std::vector<std::uint32_t> path;  // the nodes above the one being read
-  std::unordered_set<std::uint32_t> visited;
+  OffsetSet visited;
   std::vector<std::vector<std::uint8_t>> nodes;  // one node buffer per level
 
   Walk() { nodes.reserve(kMaxDirectoryDepth); }
@@ -256,7 +291,7 @@ std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t n
                                                 hex_upper(node_offset, 8) +
                                                 " leads back to one of its ancestors"));
   }
-  if (!walk.visited.insert(node_offset).second) {
+  if (!walk.visited.insert(node_offset)) {
     return std::unexpected(DatError::corruption("directory node at offset 0x" +
                                                 hex_upper(node_offset, 8) + " is reached twice"));
   }
