@@ -110,9 +110,9 @@ class TempDir {
 
 // Expects `result`, a std::expected holding a ParseError on failure, to have failed with the root
 // text `text` ("failed to fill whole buffer", "Unsupported PString length size at 0x10", ...).
-#define EXPECT_PARSE_ERROR(result, text)                          \
-  do {                                                            \
-    const auto& ostrevane_result = (result);                      \
-    ASSERT_FALSE(ostrevane_result.has_value());                   \
-    EXPECT_EQ(ostrevane_result.error().root_text(), (text));      \
+#define EXPECT_PARSE_ERROR(result, text)                     \
+  do {                                                       \
+    const auto& ostrevane_result = (result);                 \
+    ASSERT_FALSE(ostrevane_result.has_value());              \
+    EXPECT_EQ(ostrevane_result.error().root_text(), (text)); \
   } while (false)

@@ -102,8 +102,8 @@ std::string list_text(const DatDatabase& archive) {
 int run(std::string_view command, const char* path, std::uint32_t id) {
   auto archive = DatDatabase::open(path);
   if (!archive) {
-    return report_failure(ToolError::from(archive.error())
-                              .context("open " + ostrevane::dat::lossy_utf8(path)));
+    return report_failure(
+        ToolError::from(archive.error()).context("open " + ostrevane::dat::lossy_utf8(path)));
   }
   ToolError error("");
   if (command == "get") {
@@ -131,7 +131,9 @@ int main(int argc, char** argv) {
     return usage_error("unknown command '" + std::string(command) + "'");
   }
   const std::size_t wanted = command == "get" ? 3 : 2;
-  if (args.size() != wanted) return usage_error("wrong number of arguments for " + std::string(command));
+  if (args.size() != wanted) {
+    return usage_error("wrong number of arguments for " + std::string(command));
+  }
   std::uint32_t id = 0;
   if (command == "get" && !parse_id(args[2], id)) {
     return usage_error("'" + std::string(args[2]) + "' is not a hexadecimal file id");

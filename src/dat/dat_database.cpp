@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <string>
-#include <unordered_set>
+#include <type_traits>
 #include <utility>
 
 #include "dat/byte_cursor.h"
@@ -146,96 +147,207 @@ std::expected<DatFileEntry, ParseError> read_entry(ByteCursor& cursor) {
   return entry;
 }
 
-// The pre-order walk of the directory tree: a node's own entries, then its children left to
-// right. Entries are collected in walk order; a node is read at most once, so a damaged tree
-// cannot make the walk loop or multiply its work.
-class DirectoryWalk {
+// A set of non-zero offsets: open addressing in one table, so that a walk of thousands of nodes
+// makes a handful of allocations.
+class OffsetSet {
  public:
-  DirectoryWalk(const DatDatabase& archive, std::vector<DatFileEntry>& entries)
-      : archive_(archive), entries_(entries) {}
+  // False when `offset` was in the set already.
+  bool insert(std::uint32_t offset) {
+    if ((size_ + 1) * 2 > slots_.size()) grow();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t i = hash(offset) & mask;; i = (i + 1) & mask) {
+      if (slots_[i] == offset) return false;
+      if (slots_[i] == 0) {
+        slots_[i] = offset;
+        ++size_;
+        return true;
+      }
+    }
+  }
+  std::size_t size() const noexcept { return size_; }
 
-  std::expected<void, DatError> read_node(std::uint32_t node_offset) {
-    if (node_offset == 0) return {};
-    if (std::find(path_.begin(), path_.end(), node_offset) != path_.end()) {
-      return std::unexpected(DatError::corruption("directory node at offset 0x" +
-                                                  hex_upper(node_offset, 8) +
-                                                  " leads back to one of its ancestors"));
+ private:
+  static std::size_t hash(std::uint32_t offset) noexcept {
+    return static_cast<std::size_t>((std::uint64_t{offset} * 0x9E3779B97F4A7C15u) >> 32);
+  }
+  void grow() {
+    std::vector<std::uint32_t> old(std::max<std::size_t>(64, slots_.size() * 2), 0);
+    old.swap(slots_);
+    size_ = 0;
+    for (const std::uint32_t offset : old) {
+      if (offset != 0) insert(offset);
     }
-    if (!visited_.insert(node_offset).second) {
-      return std::unexpected(DatError::corruption(
-          "directory node at offset 0x" + hex_upper(node_offset, 8) + " is reached twice"));
-    }
-    if (path_.size() == kMaxDirectoryDepth) {
-      return std::unexpected(DatError::corruption(
-          "directory deeper than " + std::to_string(kMaxDirectoryDepth) +
-          " levels at node offset 0x" + hex_upper(node_offset, 8)));
-    }
+  }
 
-    OSTREVANE_TRY(const std::vector<std::uint8_t> node,
-                  archive_.read_file_data(node_offset, kNodeSize));
-    std::uint32_t branches[kBranchCount];
-    std::memcpy(branches, node.data(), sizeof branches);
-    std::uint32_t entry_count = 0;
-    std::memcpy(&entry_count, node.data() + kEntryCountOffset, sizeof entry_count);
+  std::vector<std::uint32_t> slots_;
+  std::size_t size_ = 0;
+};
 
-    // The count is not checked up front: a count above 61 runs off the node's end in slot 61.
-    ByteCursor cursor(node);
-    for (std::uint32_t k = 0; k < entry_count; ++k) {
-      cursor.set_position(kEntriesOffset + kEntrySize * k);
-      auto entry = read_entry(cursor);
-      if (!entry) return std::unexpected(DatError::bin_read(std::move(entry).error()));
-      entries_.push_back(*entry);
-    }
+}  // namespace
 
-    // Slot 0 empty makes a leaf; otherwise slots 0..entry_count, never past the last slot.
-    if (branches[0] == 0) return {};
-    const std::size_t last = std::min<std::size_t>(entry_count, kEntrySlots);
-    path_.push_back(node_offset);
-    for (std::size_t j = 0; j <= last; ++j) {
-      if (branches[j] == 0) continue;
-      OSTREVANE_TRY_VOID(read_node(branches[j]));
+// The walk of the directory tree, pre-order as the rules say: a node's own entries, then its
+// children left to right, a later entry of an id replacing an earlier one. A node is read at most
+// once, so a damaged tree cannot make the walk loop or multiply its work.
+//
+// The entries are written out in in-order (child 0, entry 0, child 1, entry 1, ...) while their
+// node is at hand. For a well-formed directory that order has ascending ids, each id once, and
+// the output is the index as it stands. Otherwise the runs recorded on the way give every
+// entry's pre-order position, and the index is sorted from that.
+struct DatDatabase::Walk {
+  // Consecutive in-order entries that are also consecutive in pre-order: a leaf, or one entry of
+  // an inner node.
+  struct Run {
+    std::uint32_t in_order;
+    std::uint32_t pre_order;
+    std::uint32_t count;
+  };
+
+  TrivialArray<DatFileEntry> out;  // the entries in in-order
+  std::uint32_t read = 0;          // entries met so far in pre-order
+  std::uint64_t next_id = 0;       // the least id that keeps the output ascending
+  bool ascending = true;
+  std::vector<Run> runs;
+  std::vector<std::uint32_t> path;  // the nodes above the one being read
+  OffsetSet visited;
+  std::vector<std::vector<std::uint8_t>> nodes;  // one node buffer per level
+
+  Walk() { nodes.reserve(kMaxDirectoryDepth); }
+
+  // Writes `count` entries stored as in a node, the first at pre-order position `pre_order`.
+  std::expected<void, DatError> emit(const std::uint8_t* slots, std::uint32_t count,
+                                     std::uint32_t pre_order) {
+    // Six little-endian u32 per slot: the entry's own layout.
+    static_assert(sizeof(DatFileEntry) == kEntrySize && std::is_trivially_copyable_v<DatFileEntry>);
+    static_assert(offsetof(DatFileEntry, id) == 4 && offsetof(DatFileEntry, version) == 20);
+    if (count == 0) return {};
+    for (std::uint32_t k = 0; k < count && ascending; ++k) {
+      std::uint32_t id = 0;
+      std::memcpy(&id, slots + kEntrySize * k + offsetof(DatFileEntry, id), sizeof id);
+      ascending = id >= next_id;
+      next_id = std::uint64_t{id} + 1;
     }
-    path_.pop_back();
+    runs.push_back({static_cast<std::uint32_t>(out.size()), pre_order, count});
+    if (!out.append_bytes(slots, count)) {
+      return std::unexpected(DatError::io(IoError::from_errno(ENOMEM)));
+    }
     return {};
   }
 
- private:
-  const DatDatabase& archive_;
-  std::vector<DatFileEntry>& entries_;
-  std::vector<std::uint32_t> path_;  // the nodes above the one being read
-  std::unordered_set<std::uint32_t> visited_;
+  // The index: every id once, sorted, the entry met last in pre-order.
+  std::expected<TrivialArray<DatFileEntry>, DatError> index() &&;
 };
 
-// Stable LSD radix sort by id, one byte per pass; passes where every id shares the byte are
-// skipped.
-void sort_by_id(std::vector<DatFileEntry>& entries) {
-  std::vector<DatFileEntry> scratch(entries.size());
-  for (int shift = 0; shift < 32; shift += 8) {
-    std::size_t counts[257] = {};
-    for (const DatFileEntry& e : entries) ++counts[((e.id >> shift) & 0xFF) + 1];
-    if (std::any_of(counts + 1, counts + 257, [&](std::size_t c) { return c == entries.size(); })) {
-      continue;
+std::expected<TrivialArray<DatFileEntry>, DatError> DatDatabase::Walk::index() && {
+  if (ascending) {
+    out.trim();
+    return std::move(out);
+  }
+  const std::size_t n = out.size();
+  // Keys of 8 bytes: the id above the pre-order position. A stable LSD radix sort on the id's
+  // digits keeps equal ids in pre-order, the last of them being the one that stays.
+  std::vector<std::uint64_t> keys(n);
+  std::vector<std::uint32_t> in_order_of(n);  // by pre-order position
+  for (const Run& run : runs) {
+    for (std::uint32_t k = 0; k < run.count; ++k) {
+      keys[run.pre_order + k] = std::uint64_t{out[run.in_order + k].id} << 32 | (run.pre_order + k);
+      in_order_of[run.pre_order + k] = run.in_order + k;
     }
-    for (int b = 0; b < 256; ++b) counts[b + 1] += counts[b];
-    for (const DatFileEntry& e : entries) scratch[counts[(e.id >> shift) & 0xFF]++] = e;
-    entries.swap(scratch);
   }
+  std::vector<std::uint64_t> scratch(n);
+  constexpr int kShifts[] = {32, 43, 54};  // digits of 11, 11 and 10 bits
+  constexpr std::size_t kBuckets = 2048;
+  std::vector<std::size_t> counts(3 * kBuckets, 0);
+  for (const std::uint64_t key : keys) {
+    for (int d = 0; d < 3; ++d) ++counts[d * kBuckets + (key >> kShifts[d] & (kBuckets - 1))];
+  }
+  for (int d = 0; d < 3; ++d) {
+    std::size_t* bucket = counts.data() + d * kBuckets;
+    // A digit that every id shares leaves the order as it is.
+    if (std::find(bucket, bucket + kBuckets, n) != bucket + kBuckets) continue;
+    std::size_t sum = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(bucket[b], sum);
+    for (const std::uint64_t key : keys) {
+      scratch[bucket[key >> kShifts[d] & (kBuckets - 1)]++] = key;
+    }
+    keys.swap(scratch);
+  }
+
+  std::size_t unique = 0;
+  for (std::size_t i = 0; i < n; ++i) unique += i + 1 == n || keys[i + 1] >> 32 != keys[i] >> 32;
+  TrivialArray<DatFileEntry> index;
+  if (!index.reserve(unique)) return std::unexpected(DatError::io(IoError::from_errno(ENOMEM)));
+  for (std::size_t i = 0; i < n; ++i) {
+    if (i + 1 < n && keys[i + 1] >> 32 == keys[i] >> 32) continue;
+    const DatFileEntry& entry = out[in_order_of[static_cast<std::uint32_t>(keys[i])]];
+    (void)index.append_bytes(&entry, 1);  // the room is reserved
+  }
+  return index;
 }
 
-// Sorts by id and keeps, of every id, the entry met last in the walk: a later insert replaces an
-// earlier one.
-void build_index(std::vector<DatFileEntry>& entries) {
-  sort_by_id(entries);
-  std::size_t out = 0;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (i + 1 < entries.size() && entries[i + 1].id == entries[i].id) continue;
-    entries[out++] = entries[i];
+std::expected<void, DatError> DatDatabase::read_node(Walk& walk, std::uint32_t node_offset) const {
+  if (node_offset == 0) return {};
+  if (std::find(walk.path.begin(), walk.path.end(), node_offset) != walk.path.end()) {
+    return std::unexpected(DatError::corruption("directory node at offset 0x" +
+                                                hex_upper(node_offset, 8) +
+                                                " leads back to one of its ancestors"));
   }
-  entries.resize(out);
-  entries.shrink_to_fit();
-}
+  if (!walk.visited.insert(node_offset)) {
+    return std::unexpected(DatError::corruption("directory node at offset 0x" +
+                                                hex_upper(node_offset, 8) + " is reached twice"));
+  }
+  const std::size_t depth = walk.path.size();
+  if (depth == kMaxDirectoryDepth) {
+    return std::unexpected(
+        DatError::corruption("directory deeper than " + std::to_string(kMaxDirectoryDepth) +
+                             " levels at node offset 0x" + hex_upper(node_offset, 8)));
+  }
 
-}  // namespace
+  // This level's buffer stays intact while the levels below use theirs; the list never outgrows
+  // its reservation, so no buffer moves.
+  if (walk.nodes.size() == depth) walk.nodes.emplace_back(kNodeSize);
+  std::vector<std::uint8_t>& buffer = walk.nodes[depth];
+  OSTREVANE_TRY_VOID(check_chain_size(kNodeSize));
+  OSTREVANE_TRY_VOID(read_chain(node_offset, buffer));
+  // Nodes of a real tree do not share bytes, so the file bounds how many there are, and with
+  // them the work and the index of the walk.
+  if (walk.visited.size() * std::uint64_t{kNodeSize} > file_length_) {
+    return std::unexpected(DatError::corruption(
+        "directory has more nodes than the file has room for at node offset 0x" +
+        hex_upper(node_offset, 8)));
+  }
+  const std::uint8_t* node = buffer.data();
+  std::uint32_t branches[kBranchCount];
+  std::memcpy(branches, node, sizeof branches);
+  std::uint32_t entry_count = 0;
+  std::memcpy(&entry_count, node + kEntryCountOffset, sizeof entry_count);
+
+  // The count is not checked up front: a count above 61 runs off the node's end in slot 61,
+  // whose first field fails with its frame.
+  ByteCursor cursor(buffer);
+  for (std::size_t k = kEntrySlots; k < entry_count; ++k) {
+    cursor.set_position(kEntriesOffset + kEntrySize * k);
+    auto entry = read_entry(cursor);
+    if (!entry) return std::unexpected(DatError::bin_read(std::move(entry).error()));
+  }
+  const auto in_node = static_cast<std::uint32_t>(std::min<std::size_t>(entry_count, kEntrySlots));
+  const std::uint32_t pre_order = walk.read;
+  walk.read += in_node;
+  const std::uint8_t* slots = node + kEntriesOffset;
+
+  // Slot 0 empty makes a leaf; otherwise slots 0..entry_count, never past the last slot.
+  if (branches[0] == 0) return walk.emit(slots, in_node, pre_order);
+  walk.path.push_back(node_offset);
+  for (std::uint32_t j = 0; j <= in_node; ++j) {
+    if (branches[j] != 0) {
+      OSTREVANE_TRY_VOID(read_node(walk, branches[j]));
+    }
+    if (j < in_node) {
+      OSTREVANE_TRY_VOID(walk.emit(slots + kEntrySize * j, 1, pre_order + j));
+    }
+  }
+  walk.path.pop_back();
+  return {};
+}
 
 DatDatabase::DatDatabase(int fd, std::uint64_t file_length, DatHeader header)
     : fd_(fd), file_length_(file_length), header_(header) {}
@@ -271,8 +383,7 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
   }
   const off_t start = ::lseek(fd.get(), 0, SEEK_CUR);
   if (start < 0) {
-    return std::unexpected(
-        DatError::bin_read(ParseError::read_failed(IoError::from_errno(errno))));
+    return std::unexpected(DatError::bin_read(ParseError::read_failed(IoError::from_errno(errno))));
   }
   auto header = read_header(fd.get(), start);
   if (!header) return std::unexpected(DatError::bin_read(std::move(header).error()));
@@ -288,34 +399,34 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
   }
 
   DatDatabase archive(fd.release(), static_cast<std::uint64_t>(status.st_size), *header);
-  std::vector<DatFileEntry> entries;
-  DirectoryWalk walk(archive, entries);
-  OSTREVANE_TRY_VOID(walk.read_node(archive.header_.root_offset));
-  build_index(entries);
-  archive.entries_ = std::move(entries);
+  Walk walk;
+  OSTREVANE_TRY_VOID(archive.read_node(walk, archive.header_.root_offset));
+  OSTREVANE_TRY(archive.entries_, std::move(walk).index());
   return archive;
 }
 
 const DatFileEntry* DatDatabase::find(std::uint32_t id) const noexcept {
-  auto it = std::lower_bound(entries_.begin(), entries_.end(), id,
+  const std::span<const DatFileEntry> all = entries();
+  auto it = std::lower_bound(all.begin(), all.end(), id,
                              [](const DatFileEntry& e, std::uint32_t key) { return e.id < key; });
-  return it != entries_.end() && it->id == id ? &*it : nullptr;
+  return it != all.end() && it->id == id ? &*it : nullptr;
 }
 
-std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
-    std::uint32_t offset, std::uint32_t size) const {
-  if (size == 0) return std::vector<std::uint8_t>{};
+std::expected<void, DatError> DatDatabase::check_chain_size(std::uint64_t size) const {
   if (header_.block_size <= 4) return std::unexpected(block_size_error(header_.block_size));
   // Distinct blocks cannot hold more than the file; only a chain that revisits its blocks could
   // deliver more, so such a size ends as the short read it would become.
   if (size > file_length_) return std::unexpected(DatError::io(IoError::unexpected_eof()));
+  return {};
+}
 
-  std::vector<std::uint8_t> out(size);
+std::expected<void, DatError> DatDatabase::read_chain(std::uint32_t offset,
+                                                      std::span<std::uint8_t> out) const {
   const std::uint32_t payload = header_.block_size - 4;
-  std::uint32_t remaining = size;
-  std::uint32_t written = 0;
+  std::size_t remaining = out.size();
+  std::uint8_t* write = out.data();
   std::uint32_t block = offset;
-  while (true) {
+  while (remaining > 0) {
     std::uint8_t pointer[4];
     if (auto r = read_exact_at(fd_, pointer, sizeof pointer, block); !r) {
       return std::unexpected(DatError::io(std::move(r).error()));
@@ -325,15 +436,23 @@ std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
     // The payload offset is 32-bit, as every offset of the archive.
     const std::uint32_t data_offset = block + 4;
     // The last block delivers everything still missing in one run, whatever its size.
-    const std::uint32_t n = next == 0 ? remaining : std::min(payload, remaining);
-    if (auto r = read_exact_at(fd_, out.data() + written, n, data_offset); !r) {
+    const std::size_t n = next == 0 ? remaining : std::min<std::size_t>(payload, remaining);
+    if (auto r = read_exact_at(fd_, write, n, data_offset); !r) {
       return std::unexpected(DatError::io(std::move(r).error()));
     }
     remaining -= n;
-    written += n;
-    if (remaining == 0) break;
+    write += n;
     block = next;
   }
+  return {};
+}
+
+std::expected<std::vector<std::uint8_t>, DatError> DatDatabase::read_file_data(
+    std::uint32_t offset, std::uint32_t size) const {
+  if (size == 0) return std::vector<std::uint8_t>{};
+  OSTREVANE_TRY_VOID(check_chain_size(size));
+  std::vector<std::uint8_t> out(size);
+  OSTREVANE_TRY_VOID(read_chain(offset, out));
   return out;
 }
 

@@ -10,6 +10,7 @@
 
 #include "dat/error.h"
 #include "dat/field_reader.h"
+#include "dat/trivial_array.h"
 
 namespace ostrevane::dat {
 
@@ -73,9 +74,11 @@ class DatDatabase {
   // last in the pre-order walk.
   const DatFileEntry* find(std::uint32_t id) const noexcept;
   // Every indexed entry, sorted by id.
-  std::span<const DatFileEntry> entries() const noexcept { return entries_; }
+  std::span<const DatFileEntry> entries() const noexcept { return entries_.span(); }
 
-  // Gathers `size` bytes from the block chain starting at `offset`. Io on a short or failed read.
+  // Gathers `size` bytes from the block chain starting at `offset`. Io on a short or failed read;
+  // a size beyond the file's length is refused as a short read before anything is read or
+  // allocated. Corruption when the block size leaves no room for data.
   std::expected<std::vector<std::uint8_t>, DatError> read_file_data(std::uint32_t offset,
                                                                     std::uint32_t size) const;
   // The bytes of file `id`, decompressed when its entry is flagged. NotFound or Io.
@@ -84,10 +87,19 @@ class DatDatabase {
  private:
   DatDatabase(int fd, std::uint64_t file_length, DatHeader header);
 
+  // The state of the directory walk of open.
+  struct Walk;
+  std::expected<void, DatError> read_node(Walk& walk, std::uint32_t node_offset) const;
+  // Checks that `size` bytes can be gathered at all: a block with room for data, and no more
+  // bytes than the file holds.
+  std::expected<void, DatError> check_chain_size(std::uint64_t size) const;
+  // Gathers out.size() bytes from the chain at `offset`, after check_chain_size.
+  std::expected<void, DatError> read_chain(std::uint32_t offset, std::span<std::uint8_t> out) const;
+
   int fd_ = -1;
   std::uint64_t file_length_ = 0;
   DatHeader header_;
-  std::vector<DatFileEntry> entries_;  // sorted by id, one entry per id
+  TrivialArray<DatFileEntry> entries_;  // sorted by id, one entry per id
 };
 
 }  // namespace ostrevane::dat

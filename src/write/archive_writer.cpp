@@ -36,8 +36,8 @@ void encode_entry(ByteWriter& out, const dat::DatFileEntry& entry) {
 std::vector<std::uint8_t> encode_header(const dat::DatHeader& h) {
   ByteWriter out;
   for (std::uint32_t v : {h.magic, h.block_size, h.file_size, h.dataset, h.subset, h.free_head,
-                          h.free_tail, h.free_count, h.root_offset, h.new_lru, h.old_lru,
-                          h.use_lru, h.master_map_id, h.engine_version, h.game_version}) {
+                          h.free_tail, h.free_count, h.root_offset, h.new_lru, h.old_lru, h.use_lru,
+                          h.master_map_id, h.engine_version, h.game_version}) {
     out.u32(v);
   }
   out.raw(std::span<const std::uint8_t>(h.version_string));
@@ -106,7 +106,8 @@ ArchiveImage::ArchiveImage(std::uint32_t block_size) : block_size_(block_size) {
   bytes_.assign(static_cast<std::size_t>(first_block), 0);
 }
 
-std::uint32_t ArchiveImage::append_block(std::uint32_t next, std::span<const std::uint8_t> payload) {
+std::uint32_t ArchiveImage::append_block(std::uint32_t next,
+                                         std::span<const std::uint8_t> payload) {
   const std::uint32_t offset = next_offset();
   const std::size_t stored = std::max<std::size_t>(payload.size(), payload_size());
   bytes_.resize(bytes_.size() + 4 + stored, 0);
@@ -117,8 +118,8 @@ std::uint32_t ArchiveImage::append_block(std::uint32_t next, std::span<const std
 
 std::uint32_t ArchiveImage::append_chain(std::span<const std::uint8_t> data) {
   const std::uint32_t first = next_offset();
-  const std::size_t blocks = std::max<std::size_t>(1, (data.size() + payload_size() - 1) /
-                                                          payload_size());
+  const std::size_t blocks =
+      std::max<std::size_t>(1, (data.size() + payload_size() - 1) / payload_size());
   for (std::size_t b = 0; b < blocks; ++b) {
     const std::size_t from = b * payload_size();
     const std::size_t count = std::min<std::size_t>(payload_size(), data.size() - from);

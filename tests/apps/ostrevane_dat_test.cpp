@@ -56,8 +56,7 @@ TEST_F(OstrevaneDatTool, ListsEntriesSortedById) {
   EXPECT_EQ(r.status, 0) << r.err;
   ASSERT_EQ(r.out.size() - r.out.find_last_of('\n'), 1u);
   const std::vector<std::string> prefixes = {"0x0000ABCD 4 stored 0x",
-                                             "0x01000001 0 stored 0x00000000\n",
-                                             "0x13000000 "};
+                                             "0x01000001 0 stored 0x00000000\n", "0x13000000 "};
   std::size_t at = 0;
   for (const std::string& prefix : prefixes) {
     EXPECT_EQ(r.out.compare(at, prefix.size(), prefix), 0) << r.out;
@@ -105,8 +104,12 @@ TEST_F(OstrevaneDatTool, FailuresPrintTheErrorReport) {
 }
 
 TEST_F(OstrevaneDatTool, UsageErrorsAndHelp) {
-  const std::string bad[] = {"", "frobnicate x", "list", "get " + archive_.string(),
-                             "get " + archive_.string() + " 0x", "get " + archive_.string() + " xyz",
+  const std::string bad[] = {"",
+                             "frobnicate x",
+                             "list",
+                             "get " + archive_.string(),
+                             "get " + archive_.string() + " 0x",
+                             "get " + archive_.string() + " xyz",
                              "get " + archive_.string() + " 123456789"};
   for (const std::string& arguments : bad) {
     const ToolRun r = run(arguments);

@@ -30,9 +30,9 @@ TEST(ToolError, OneCauseIsIndentedByFour) {
 }
 
 TEST(ToolError, SeveralCausesAreNumberedAndTheirLinesIndentedBySeven) {
-  const ToolError error = ToolError::from(dat::DatError::path_error(
-                              "/x.dat", dat::IoError::from_errno(ENOENT)))
-                              .context("open portal");
+  const ToolError error =
+      ToolError::from(dat::DatError::path_error("/x.dat", dat::IoError::from_errno(ENOENT)))
+          .context("open portal");
   EXPECT_EQ(error.report(),
             "open portal\n\nCaused by:\n"
             "    0: Failed to open file at /x.dat: No such file or directory (os error 2)\n"

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -19,6 +22,7 @@ using write::DirectoryNode;
 
 constexpr std::uint32_t kBlock = 256;  // payload 252
 constexpr std::uint32_t kPayload = kBlock - 4;
+constexpr std::uint32_t kNodeSize = write::kDirectoryNodeSize;
 
 Bytes pattern(std::size_t size, std::uint8_t seed) {
   Bytes out(size);
@@ -247,10 +251,16 @@ TEST_F(DatDatabaseTest, BranchSlotsVisitedFollowTheEntryCount) {
   };
   const Case cases[] = {
       {"slot 0 empty makes a leaf", {0, a, c, d}, 1, {1}, 0},
-      {"slot 0 empty, other slots past the end", {0, kPastEnd, kPastEnd, kPastEnd}, 3, {1, 2, 3},
+      {"slot 0 empty, other slots past the end",
+       {0, kPastEnd, kPastEnd, kPastEnd},
+       3,
+       {1, 2, 3},
        0},
       {"entry count 0 visits slot 0 only", {a, kPastEnd, c, d}, 0, {10, 11}, 111},
-      {"entry count 2: A and C in order, D beyond the count", {a, 0, c, d}, 2, {1, 2, 10, 11, 30},
+      {"entry count 2: A and C in order, D beyond the count",
+       {a, 0, c, d},
+       2,
+       {1, 2, 10, 11, 30},
        333},
       {"entry count 3 reaches D", {a, 0, c, d}, 3, {1, 2, 3, 10, 11, 30, 40}, 333},
   };
@@ -286,6 +296,69 @@ TEST_F(DatDatabaseTest, LaterEntriesOfAnIdReplaceEarlierOnes) {
   EXPECT_EQ(archive->find(7)->offset, 0x701u);
 }
 
+// A directory tree in memory, written bottom-up and walked in pre-order as the reader must.
+struct TreeNode {
+  std::vector<DatFileEntry> entries;
+  std::vector<std::unique_ptr<TreeNode>> children;  // slots 0..entries.size(); null is empty
+};
+
+std::unique_ptr<TreeNode> random_tree(std::mt19937& rng, int depth, std::uint32_t id_range) {
+  auto node = std::make_unique<TreeNode>();
+  const bool inner = depth > 0 && rng() % 4 != 0;
+  // Inner nodes hold a few entries, so that the trees stay small; leaves up to all 61.
+  const auto count = static_cast<std::uint32_t>(rng() % (inner ? 6 : 62));
+  for (std::uint32_t k = 0; k < count; ++k) {
+    node->entries.push_back(make_entry(static_cast<std::uint32_t>(rng() % id_range) * 0x01010101u,
+                                       static_cast<std::uint32_t>(rng())));
+  }
+  if (inner) {
+    for (std::uint32_t j = 0; j <= count; ++j) {
+      node->children.push_back(j == 0 || rng() % 3 != 0 ? random_tree(rng, depth - 1, id_range)
+                                                        : nullptr);
+    }
+  }
+  return node;
+}
+
+std::uint32_t write_tree(ArchiveImage& image, const TreeNode& tree) {
+  DirectoryNode node = leaf(tree.entries);
+  for (std::size_t j = 0; j < tree.children.size(); ++j) {
+    if (tree.children[j]) node.branches[j] = write_tree(image, *tree.children[j]);
+  }
+  // Slots past the entry count are never visited, whatever they hold.
+  if (!tree.children.empty() && tree.entries.size() + 1 < node.branches.size()) {
+    node.branches[tree.entries.size() + 1] = 0x7FFFFF00;
+  }
+  return image.append_node(node);
+}
+
+void walk_tree(const TreeNode& tree, std::map<std::uint32_t, DatFileEntry>& index) {
+  for (const DatFileEntry& entry : tree.entries) index.insert_or_assign(entry.id, entry);
+  for (const auto& child : tree.children) {
+    if (child) walk_tree(*child, index);
+  }
+}
+
+TEST_F(DatDatabaseTest, IndexKeepsTheLastEntryOfEveryIdInPreOrder) {
+  std::mt19937 rng(20240611);  // fixed: every run checks the same trees
+  for (int round = 0; round < 40; ++round) {
+    SCOPED_TRACE(round);
+    // Few distinct ids make many repeats; many make a scattered, mostly unique index.
+    const std::uint32_t id_range = round % 2 == 0 ? 50 : 0xFFFFFFFFu / 0x01010101u;
+    const std::unique_ptr<TreeNode> tree = random_tree(rng, 3, id_range);
+    ArchiveImage image(kBlock);
+    image.header().root_offset = write_tree(image, *tree);
+    std::map<std::uint32_t, DatFileEntry> expected;
+    walk_tree(*tree, expected);
+
+    auto archive = open_bytes(image.finish());
+    ASSERT_TRUE(archive.has_value()) << archive.error().display();
+    ASSERT_EQ(archive->entries().size(), expected.size());
+    std::size_t i = 0;
+    for (const auto& [id, entry] : expected) EXPECT_EQ(archive->entries()[i++], entry);
+  }
+}
+
 TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
   {
     SCOPED_TRACE("a node that is its own child");
@@ -310,9 +383,9 @@ TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
     ASSERT_EQ(image.append_node(child), child_at);
     DirectoryNode root = leaf({make_entry(1)});
     root.branches[0] = child_at;
-    expect_corruption(open_with_root(image, root),
-                      "directory node at offset 0x" + hex_upper(root_at, 8) +
-                          " leads back to one of its ancestors");
+    expect_corruption(open_with_root(image, root), "directory node at offset 0x" +
+                                                       hex_upper(root_at, 8) +
+                                                       " leads back to one of its ancestors");
   }
   {
     SCOPED_TRACE("one node shared by two branches");
@@ -324,6 +397,25 @@ TEST_F(DatDatabaseTest, DirectoryThatRevisitsANodeIsRejected) {
     expect_corruption(open_with_root(image, root),
                       "directory node at offset 0x" + hex_upper(shared, 8) + " is reached twice");
   }
+}
+
+TEST_F(DatDatabaseTest, DirectoryOfOverlappingNodesIsRejected) {
+  // Sixty-two leaves four bytes apart in one run of zeros (each an empty one-block node), all
+  // children of the root: more nodes than the file could hold without sharing bytes.
+  ArchiveImage image(kBlock);
+  const std::uint32_t leaves = image.append_block(0, Bytes(4 * 62 + kNodeSize, 0));
+  DirectoryNode root = leaf({});
+  for (std::uint32_t k = 0; k < 62; ++k) root.branches[k] = leaves + 4 * k;
+  root.entry_count = 61;
+  root.entries.assign(61, make_entry(1));
+  const Bytes bytes = [&] {
+    image.header().root_offset = image.append_node(root);
+    return image.finish();
+  }();
+  const std::uint32_t nodes_that_fit = static_cast<std::uint32_t>(bytes.size()) / kNodeSize;
+  expect_corruption(open_bytes(bytes),
+                    "directory has more nodes than the file has room for at node offset 0x" +
+                        hex_upper(leaves + 4 * (nodes_that_fit - 1), 8));
 }
 
 TEST_F(DatDatabaseTest, DirectoryDepthIsBounded) {
@@ -397,7 +489,7 @@ TEST_F(FileChainTest, LastBlockDeliversTheRestInOneRun) {
   auto archive = open_with(image, {make_entry(1, first, 600)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   Bytes expected = data;
-  expected.resize(2 * kPayload, 0);                        // the second block's padding
+  expected.resize(2 * kPayload, 0);                           // the second block's padding
   expected.insert(expected.end(), {0x01, 0xEF, 0xCD, 0xAB});  // the third block's pointer
   expected.insert(expected.end(), after.begin(), after.begin() + 92);
   ASSERT_EQ(expected.size(), 600u);
@@ -419,10 +511,9 @@ TEST_F(FileChainTest, ChainOffTheEndOfTheArchiveFailsWithIo) {
   const std::uint32_t past = image.append_chain(data);
   image.patch_u32(past, 0x7FFFFFF0);  // first block points past the end
   const std::uint32_t whole = image.append_chain(data);
-  auto archive = open_with(image, {make_entry(1, past, 2 * kPayload),
-                                   make_entry(2, whole, 2 * kPayload),
-                                   make_entry(3, 0x7FFFFFF0, 1),
-                                   make_entry(4, 0xFFFFFFFE, 1)});
+  auto archive =
+      open_with(image, {make_entry(1, past, 2 * kPayload), make_entry(2, whole, 2 * kPayload),
+                        make_entry(3, 0x7FFFFFF0, 1), make_entry(4, 0xFFFFFFFE, 1)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   for (std::uint32_t id : {1u, 3u, 4u}) {
     auto bytes = archive->get_file(id);
@@ -454,8 +545,8 @@ TEST_F(FileChainTest, TruncatedArchiveEndsTheChainWithIo) {
 
 TEST_F(FileChainTest, EmptyEntriesReadNothing) {
   ArchiveImage image(kBlock);
-  auto archive = open_with(image, {make_entry(1, 0, 0), make_entry(2, 0, 0, 1),
-                                   make_entry(3, 0x7FFFFFF0, 0, 1)});
+  auto archive = open_with(
+      image, {make_entry(1, 0, 0), make_entry(2, 0, 0, 1), make_entry(3, 0x7FFFFFF0, 0, 1)});
   ASSERT_TRUE(archive.has_value()) << archive.error().display();
   for (std::uint32_t id : {1u, 2u, 3u}) {
     auto bytes = archive->get_file(id);
@@ -467,7 +558,9 @@ TEST_F(FileChainTest, EmptyEntriesReadNothing) {
 TEST_F(FileChainTest, CompressedEntriesAreExpanded) {
   ArchiveImage image(kBlock);
   Bytes text;
-  for (int i = 0; i < 400; ++i) text.push_back(static_cast<std::uint8_t>("scenery "[i % 8] + i / 50));
+  for (int i = 0; i < 400; ++i) {
+    text.push_back(static_cast<std::uint8_t>("scenery "[i % 8] + i / 50));
+  }
   const DatFileEntry packed = image.append_file(1, text, true);
   // Declared length 10, but the stream yields only "ab".
   const Bytes short_stream = {10, 0, 0, 0, 0x00, 'a', 'b'};
@@ -478,8 +571,7 @@ TEST_F(FileChainTest, CompressedEntriesAreExpanded) {
   EXPECT_EQ(archive->get_file(1).value(), text);
   EXPECT_EQ(archive->get_file(2).value(), (Bytes{'a', 'b'}));
   // The stored bytes stay available as they are.
-  EXPECT_EQ(archive->read_file_data(packed.offset, packed.size).value(),
-            write::compress_lrs(text));
+  EXPECT_EQ(archive->read_file_data(packed.offset, packed.size).value(), write::compress_lrs(text));
 }
 
 TEST_F(FileChainTest, SizeBeyondTheArchiveIsRefusedBeforeReading) {

@@ -30,7 +30,8 @@ TEST(DatError, DisplaysTheTextOfEveryKind) {
       {DatError::not_found(0x0000ABCD), "File ID 0000ABCD not found in provider"},
       {DatError::io(IoError::unexpected_eof()), "IO error: failed to fill whole buffer"},
       {DatError::duplicate_id(0xFF), "Duplicate File ID 000000FF detected"},
-      {DatError::duplicate_namespaced_id("cell", 0xAB), "Duplicate namespaced file cell:000000AB detected"},
+      {DatError::duplicate_namespaced_id("cell", 0xAB),
+       "Duplicate namespaced file cell:000000AB detected"},
       {DatError::invalid_magic("x"), "Invalid magic for format: x"},
       {DatError::unsupported_version(300), "Unsupported version: 300"},
       {DatError::invalid_namespace("n"), "Invalid namespace: n"},
@@ -92,14 +93,12 @@ TEST(ParseError, WithContextReportIsExact) {
   EXPECT_EQ(error.root_kind(), ParseError::Kind::ReadFailed);
 
   const std::string expected =
-      "\n" + kTopBar + "\n\n" +
-      " 0: " + kEsc + "[1m" + kEsc + "[1mError: failed to fill whole buffer" + kEsc + "[22m\n" +
-      "           " + kEsc + "[1mWhile parsing field 'x' in Vector3" + kEsc + "[22m" + kEsc +
-      "[22m\n" +
-      "     at crates/ostrevane-common/src/math:12\n" +
-      " 1: " + kEsc + "[1mWhile parsing field 'origin' in Frame" + kEsc + "[22m\n" +
-      "     at crates/ostrevane-dat/src/graphics:345\n" +
-      "\n" + kBottomBar + "\n\n";
+      "\n" + kTopBar + "\n\n" + " 0: " + kEsc + "[1m" + kEsc +
+      "[1mError: failed to fill whole buffer" + kEsc + "[22m\n" + "           " + kEsc +
+      "[1mWhile parsing field 'x' in Vector3" + kEsc + "[22m" + kEsc + "[22m\n" +
+      "     at crates/ostrevane-common/src/math:12\n" + " 1: " + kEsc +
+      "[1mWhile parsing field 'origin' in Frame" + kEsc + "[22m\n" +
+      "     at crates/ostrevane-dat/src/graphics:345\n" + "\n" + kBottomBar + "\n\n";
   EXPECT_EQ(error.report(), expected);
 }
 

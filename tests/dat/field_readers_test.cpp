@@ -82,16 +82,16 @@ TEST(FieldReaders, PStringDecodesByByteOrderMarkOrWindows1252) {
   const Case cases[] = {
       {{0x03, 0x00, 'A', 'B', 'C'}, 2, "ABC", 5},
       {{0x00, 0x00, 'A'}, 2, "", 2},
-      {{0x01, 0x00, 0x80}, 2, "\u20AC", 3},                       // windows-1252 euro sign
-      {{0x02, 0x00, 0x9F, 0xE9}, 2, "\u0178\u00E9", 4},           // upper half of windows-1252
-      {{0x04, 0x00, 0xEF, 0xBB, 0xBF, 'A'}, 2, "A", 6},           // UTF-8 mark dropped
-      {{0x04, 0x00, 0xFF, 0xFE, 'A', 0x00}, 2, "A", 6},           // UTF-16LE mark dropped
-      {{0x04, 0x00, 0xFE, 0xFF, 0x00, 'A'}, 2, "A", 6},           // UTF-16BE mark dropped
-      {{0x02, 0x00, 0xFF, 0xFE}, 2, "", 4},                       // a bare UTF-16LE mark
-      {{0x01, 0x00, 0xFF}, 2, "\u00FF", 3},                       // one byte: always windows-1252
-      {{0x02, 0x00, 0xEF, 0xBB}, 2, "\u00EF\u00BB", 4},           // too short for the UTF-8 mark
-      {{0x02, 'h', 'i'}, 1, "hi", 3},                             // one-byte prefix
-      {{0x02, 0x00, 0x00, 0x00, 'h', 'i'}, 4, "hi", 6},           // four-byte prefix
+      {{0x01, 0x00, 0x80}, 2, "\u20AC", 3},              // windows-1252 euro sign
+      {{0x02, 0x00, 0x9F, 0xE9}, 2, "\u0178\u00E9", 4},  // upper half of windows-1252
+      {{0x04, 0x00, 0xEF, 0xBB, 0xBF, 'A'}, 2, "A", 6},  // UTF-8 mark dropped
+      {{0x04, 0x00, 0xFF, 0xFE, 'A', 0x00}, 2, "A", 6},  // UTF-16LE mark dropped
+      {{0x04, 0x00, 0xFE, 0xFF, 0x00, 'A'}, 2, "A", 6},  // UTF-16BE mark dropped
+      {{0x02, 0x00, 0xFF, 0xFE}, 2, "", 4},              // a bare UTF-16LE mark
+      {{0x01, 0x00, 0xFF}, 2, "\u00FF", 3},              // one byte: always windows-1252
+      {{0x02, 0x00, 0xEF, 0xBB}, 2, "\u00EF\u00BB", 4},  // too short for the UTF-8 mark
+      {{0x02, 'h', 'i'}, 1, "hi", 3},                    // one-byte prefix
+      {{0x02, 0x00, 0x00, 0x00, 'h', 'i'}, 4, "hi", 6},  // four-byte prefix
       {{0x05, 0x00, 0xEF, 0xBB, 0xBF, 0xC3, 0x28}, 2, "\uFFFD(", 7},  // malformed UTF-8
       {{0x05, 0x00, 0xFF, 0xFE, 'A', 0x00, 'B'}, 2, "A\uFFFD", 7},    // odd trailing byte
       {{0x04, 0x00, 0xFF, 0xFE, 0x00, 0xD8}, 2, "\uFFFD", 6},         // unpaired lead surrogate

@@ -33,9 +33,7 @@ TEST(Lrs, DecodesTheTokenStream) {
        {6, 0, 0, 0, 0x40, 0x61, 0x01, 0x03},  // literal 'a', then distance 1 length 5
        Bytes(6, 0x61)},
       {"stream ends before the declared length", {10, 0, 0, 0, 0x00, 'a', 'b'}, text("ab")},
-      {"distance 0 ends the stream",
-       {10, 0, 0, 0, 0x40, 'a', 0x00, 0x00, 'b', 'c'},
-       text("a")},
+      {"distance 0 ends the stream", {10, 0, 0, 0, 0x40, 'a', 0x00, 0x00, 'b', 'c'}, text("a")},
       {"stream ends right after a flag byte",
        {10, 0, 0, 0, 0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 0x00},
        text("abcdefgh")},
@@ -58,9 +56,9 @@ TEST(Lrs, DecodesTheTokenStream) {
 
 TEST(Lrs, DistanceBeyondTheOutputReadsTheFirstByte) {
   // Ten literals, then distance 300 (b0 0x2C, high nibble 1) with length 4.
-  const Bytes stored = {100, 0, 0, 0,                                  // declared length
-                        0x00, 'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h',  // eight literals
-                        0x20, 'i', 'j', 0x2C, 0x12};                   // two literals, reference
+  const Bytes stored = {100,  0,   0,   0,                              // declared length
+                        0x00, 'a', 'b', 'c',  'd', 'e', 'f', 'g', 'h',  // eight literals
+                        0x20, 'i', 'j', 0x2C, 0x12};                    // two literals, reference
   EXPECT_EQ(decompress_lrs(stored), text("abcdefghijaaaa"));
 }
 

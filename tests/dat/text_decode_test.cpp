@@ -18,16 +18,16 @@ TEST(TextDecode, Windows1252FollowsTheIndex) {
 
 TEST(TextDecode, Utf8ReplacesEveryMaximalMalformedSubpart) {
   const std::pair<std::string, std::string> cases[] = {
-      {"a\xE2\x82\xAC" "b", "a\u20AC" "b"},
+      {"a\xE2\x82\xAC\x62", "a\u20AC\x62"},
       {"\xF0\x9F\x98\x80", "\U0001F600"},
-      {"\xE2\x82", "\uFFFD"},                          // truncated at the end: one replacement
-      {"\xE2\x82" "A", "\uFFFD" "A"},                  // broken sequence, next byte read afresh
-      {"\xC0\xAF", "\uFFFD\uFFFD"},                    // overlong lead byte
-      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},          // encoded surrogate
-      {"\xF0\x80\x80", "\uFFFD\uFFFD\uFFFD"},          // overlong four-byte form
+      {"\xE2\x82", "\uFFFD"},                            // truncated at the end: one replacement
+      {"\xE2\x82\x41", "\uFFFD\x41"},                    // broken sequence, next byte read afresh
+      {"\xC0\xAF", "\uFFFD\uFFFD"},                      // overlong lead byte
+      {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},            // encoded surrogate
+      {"\xF0\x80\x80", "\uFFFD\uFFFD\uFFFD"},            // overlong four-byte form
       {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"},  // above U+10FFFF
-      {"\x80", "\uFFFD"},                              // lone continuation byte
-      {"\xFF" "A", "\uFFFD" "A"},
+      {"\x80", "\uFFFD"},                                // lone continuation byte
+      {"\xFF\x41", "\uFFFD\x41"},
   };
   for (const auto& [bytes, text] : cases) EXPECT_EQ(decode_utf8(bytes), text);
 }
@@ -37,10 +37,10 @@ TEST(TextDecode, Utf16PairsSurrogatesAndReplacesTheRest) {
       {std::string("A\0\xE9\0", 4), "A\u00E9"},
       {std::string("\x3D\xD8\x00\xDE", 4), "\U0001F600"},  // surrogate pair
       {std::string("\x00\xDC", 2), "\uFFFD"},              // lone trail surrogate
-      {std::string("\x00\xD8" "A\0", 4), "\uFFFD" "A"},    // lead without trail, unit read afresh
+      {std::string("\x00\xD8\x41\0", 4), "\uFFFD\x41"},    // lead without trail, unit read afresh
       {std::string("\x00\xD8", 2), "\uFFFD"},              // lead at the end
       {std::string("A\0B", 3), "A\uFFFD"},                 // odd trailing byte
-      {std::string("\x00\xD8" "B", 3), "\uFFFD"},          // lead and odd byte: one replacement
+      {std::string("\x00\xD8\x42", 3), "\uFFFD"},          // lead and odd byte: one replacement
   };
   for (const auto& [bytes, text] : little) EXPECT_EQ(decode_utf16(bytes, false), text);
   EXPECT_EQ(decode_utf16(std::string("\0A\xD8\x3D\xDE\x00", 6), true), "A\U0001F600");

@@ -40,17 +40,17 @@ TEST(ArchiveWriter, HeaderAndBlockChainLayout) {
   EXPECT_EQ(first, 448u);  // the first multiple of 64 at or after byte 400
   ASSERT_EQ(bytes.size(), 448u + 3 * 64);
   EXPECT_EQ(u32_at(bytes, 320), kDefaultMagic);
-  EXPECT_EQ(u32_at(bytes, 324), 64u);                        // block_size
-  EXPECT_EQ(u32_at(bytes, 328), bytes.size());               // file_size
-  EXPECT_EQ(u32_at(bytes, 352), 0x1234u);                    // root_offset
+  EXPECT_EQ(u32_at(bytes, 324), 64u);           // block_size
+  EXPECT_EQ(u32_at(bytes, 328), bytes.size());  // file_size
+  EXPECT_EQ(u32_at(bytes, 352), 0x1234u);       // root_offset
   EXPECT_EQ(std::memcmp(bytes.data() + 380, "ostrevane-write", 15), 0);
-  EXPECT_EQ(u32_at(bytes, 448), 448u + 64);                   // block 0 -> block 1
-  EXPECT_EQ(u32_at(bytes, 448 + 64), 448u + 128);             // block 1 -> block 2
-  EXPECT_EQ(u32_at(bytes, 448 + 128), 0u);                    // last block
+  EXPECT_EQ(u32_at(bytes, 448), 448u + 64);        // block 0 -> block 1
+  EXPECT_EQ(u32_at(bytes, 448 + 64), 448u + 128);  // block 1 -> block 2
+  EXPECT_EQ(u32_at(bytes, 448 + 128), 0u);         // last block
   EXPECT_EQ(bytes[448 + 4], 0);
-  EXPECT_EQ(bytes[448 + 64 + 4], 60);                        // payload of 60 per block
-  EXPECT_EQ(bytes[448 + 128 + 4 + 29], 149);                  // last data byte
-  EXPECT_EQ(bytes[448 + 128 + 4 + 30], 0);                    // zero padding
+  EXPECT_EQ(bytes[448 + 64 + 4], 60);         // payload of 60 per block
+  EXPECT_EQ(bytes[448 + 128 + 4 + 29], 149);  // last data byte
+  EXPECT_EQ(bytes[448 + 128 + 4 + 30], 0);    // zero padding
   EXPECT_EQ(image.chain_block(first, 2), 448u + 128);
 }
 
@@ -70,8 +70,8 @@ TEST(ArchiveWriter, NodeEncodingStoresWhatItIsGiven) {
   EXPECT_EQ(u32_at(bytes, 0), 0x11u);
   EXPECT_EQ(u32_at(bytes, 244), 0x22u);
   EXPECT_EQ(u32_at(bytes, 248), 62u);
-  EXPECT_EQ(u32_at(bytes, 252), 0u);          // bit_flags of entry 0
-  EXPECT_EQ(u32_at(bytes, 256), 100u);        // id of entry 0
+  EXPECT_EQ(u32_at(bytes, 252), 0u);                  // bit_flags of entry 0
+  EXPECT_EQ(u32_at(bytes, 256), 100u);                // id of entry 0
   EXPECT_EQ(u32_at(bytes, 252 + 24 * 60 + 4), 160u);  // the 61st entry is the last stored
   EXPECT_EQ(u32_at(bytes, 252 + 24 * 60 + 20), 5u);   // its version, the node's last bytes
 }

@@ -27,8 +27,8 @@ Bytes noise(std::size_t size, std::uint32_t state) {
 
 // Words drawn from a small vocabulary: repeats at all distances, inside and beyond the window.
 Bytes prose(std::size_t size) {
-  const char* words[] = {"terrain ", "scenery ", "block ", "the ", "of ", "landscape ", "a ",
-                         "tree ", "rock ", "\n"};
+  const char* words[] = {"terrain ",   "scenery ", "block ", "the ",  "of ",
+                         "landscape ", "a ",       "tree ",  "rock ", "\n"};
   const Bytes pick = noise(size, 99);
   Bytes out;
   for (std::size_t i = 0; out.size() < size; ++i) {
@@ -84,12 +84,9 @@ TEST(LrsCompressor, RoundTripsThroughTheDecoder) {
   Bytes period3;
   for (int i = 0; i < 1000; ++i) period3.push_back("abc"[i % 3]);
   const std::pair<const char*, Bytes> cases[] = {
-      {"two bytes", Bytes{'a', 'b'}},
-      {"three equal bytes", Bytes(3, 'z')},
-      {"long run", Bytes(100000, 0)},
-      {"period 3", period3},
-      {"noise", noise(100000, 1)},
-      {"prose", prose(120000)},
+      {"two bytes", Bytes{'a', 'b'}}, {"three equal bytes", Bytes(3, 'z')},
+      {"long run", Bytes(100000, 0)}, {"period 3", period3},
+      {"noise", noise(100000, 1)},    {"prose", prose(120000)},
       {"window edges", window_edges},
   };
   for (const auto& [name, bytes] : cases) {
