@@ -68,6 +68,37 @@ template <class Read>
   return ::testing::AssertionSuccess();
 }
 
+
+inline constexpr std::string_view kShortRead = "failed to fill whole buffer";
+
+// Feeds every strict prefix of `bytes` to `read(cursor)` and succeeds when each one fails with
+// exactly the short-read error "failed to fill whole buffer" and nothing else.
+template <class Read>
+::testing::AssertionResult every_prefix_short_reads(std::span<const std::uint8_t> bytes,
+                                                    Read&& read) {
+  for (std::size_t length = 0; length < bytes.size(); ++length) {
+    dat::ByteCursor cursor(bytes.first(length));
+    const auto result = read(cursor);
+    if (result) return ::testing::AssertionFailure() << "prefix of " << length << " bytes parsed";
+    if (result.error().root_text() != kShortRead) {
+      return ::testing::AssertionFailure()
+             << "prefix of " << length << " bytes: " << result.error().root_text();
+    }
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// Parses `bytes` with `read(cursor)` and checks that the whole buffer was consumed.
+template <class Read>
+auto parse_all(std::span<const std::uint8_t> bytes, Read&& read) {
+  dat::ByteCursor cursor(bytes);
+  auto result = read(cursor);
+  if (result) {
+    EXPECT_EQ(cursor.position(), bytes.size());
+  }
+  return result;
+}
+
 }  // namespace ostrevane::test
 
 namespace ostrevane::testing {

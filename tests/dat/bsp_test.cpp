@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/bsp_encoder.h"
 #include "write/model_builders.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 using write::bsp_internal;
 using write::bsp_leaf;
 using write::bsp_physics_leaf;
@@ -31,7 +31,7 @@ auto reader(BspTreeKind kind) {
 
 // Parses `bytes` as a whole tree of `kind`, expecting every byte to be used.
 std::expected<BspNode, ParseError> parse(const std::vector<std::uint8_t>& bytes, BspTreeKind kind) {
-  return model_test::parse_all(bytes, reader(kind));
+  return test::parse_all(bytes, reader(kind));
 }
 
 TEST(BspNode, NodeSizesByKind) {
@@ -159,7 +159,7 @@ TEST(BspNode, StandaloneAndNestedPortalsRoundTrip) {
   write::ByteWriter out;
   write::encode(out, portal, BspTreeKind::Drawing);
   const auto portal_bytes = out.take();
-  const auto parsed_portal = model_test::parse_all(
+  const auto parsed_portal = test::parse_all(
       portal_bytes, [](ByteCursor& c) { return BspPortal::read(c, BspTreeKind::Drawing); });
   ASSERT_TRUE(parsed_portal.has_value()) << parsed_portal.error().report();
   EXPECT_EQ(*parsed_portal, portal);
@@ -288,14 +288,14 @@ TEST(BspNode, EveryTruncationFailsCleanly) {
   const BspNode drawing = bsp_internal(
       kPlane, bsp_portal(kPlane, bsp_leaf(1), bsp_leaf(2), kSphere, {1, 2}, {{0, 1}, {1, 2}}),
       bsp_internal(kPlane, bsp_leaf(3), std::nullopt, kSphere, {5}), kSphere, {3, 4});
-  EXPECT_TRUE(model_test::every_prefix_fails(encoded(drawing, BspTreeKind::Drawing),
+  EXPECT_TRUE(test::every_prefix_short_reads(encoded(drawing, BspTreeKind::Drawing),
                                              reader(BspTreeKind::Drawing)));
 
   const BspNode physics = bsp_internal(
       kPlane,
       bsp_portal(kPlane, bsp_physics_leaf(1, kSphere, {1}), bsp_physics_leaf(2, kSphere, {})),
       bsp_physics_leaf(3, kSphere, {2, 3}), kSphere);
-  EXPECT_TRUE(model_test::every_prefix_fails(encoded(physics, BspTreeKind::Physics),
+  EXPECT_TRUE(test::every_prefix_short_reads(encoded(physics, BspTreeKind::Physics),
                                              reader(BspTreeKind::Physics)));
 }
 

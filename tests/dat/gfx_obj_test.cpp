@@ -4,15 +4,15 @@
 
 #include <cstring>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/gfx_obj_encoder.h"
 #include "write/model_builders.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 std::expected<GfxObj, ParseError> parse(std::span<const std::uint8_t> bytes) {
   ByteCursor cursor(bytes);
@@ -47,7 +47,7 @@ TEST(GfxObj, RoundTripsThroughItsEncoder) {
   const GfxObj object = box();
   EXPECT_EQ(object.flags, kGfxHasPhysics | kGfxHasDrawing | kGfxHasDegradeId);
   const auto bytes = write::encode_gfx_obj(object);
-  const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+  const auto parsed = test::parse_all(bytes, GfxObj::unpack);
   ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
   EXPECT_EQ(*parsed, object);
   EXPECT_EQ(parsed->vertex_array.vertices.size(), 8u);
@@ -62,7 +62,7 @@ TEST(GfxObj, FlagsZeroIsTwentyNineBytesAndOneLessFails) {
     SCOPED_TRACE(flags);
     auto bytes = smallest_record(flags);
     ASSERT_EQ(bytes.size(), GfxObj::kMinSize);
-    const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+    const auto parsed = test::parse_all(bytes, GfxObj::unpack);
     ASSERT_TRUE(parsed.has_value());
     EXPECT_TRUE(parsed->physics_polygons.empty());
     EXPECT_FALSE(parsed->physics_bsp.has_value());
@@ -85,7 +85,7 @@ TEST(GfxObj, PhysicsTreeIsReadEvenWithoutPolygons) {
   write::encode(out, math::Vector3{1, 2, 3});  // sort_center
   const auto bytes = out.take();
   EXPECT_EQ(bytes.size(), GfxObj::kMinSize + 1 + 32);
-  const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+  const auto parsed = test::parse_all(bytes, GfxObj::unpack);
   ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
   ASSERT_TRUE(parsed->physics_bsp.has_value());
   EXPECT_EQ(std::get<BspLeaf>(parsed->physics_bsp->form).leaf_index, 3u);
@@ -98,7 +98,7 @@ TEST(GfxObj, DegradeIdIsPresentWheneverItsFlagIsSet) {
   object.degrade_id = 0;
   auto bytes = write::encode_gfx_obj(object);
   ASSERT_EQ(bytes.size(), GfxObj::kMinSize + 4);
-  const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+  const auto parsed = test::parse_all(bytes, GfxObj::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->degrade_id, 0u);
 
@@ -125,7 +125,7 @@ TEST(GfxObj, PackedPolygonCountsInEveryForm) {
     }
     write::encode(out, write::bsp_leaf(0), BspTreeKind::Drawing);
     const auto bytes = out.take();
-    const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+    const auto parsed = test::parse_all(bytes, GfxObj::unpack);
     ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
     EXPECT_EQ(parsed->drawing_polygons.size(), 5u);
     EXPECT_TRUE(parsed->drawing_polygons.contains(14));
@@ -147,7 +147,7 @@ TEST(GfxObj, LaterPolygonIdReplacesEarlierOne) {
   write::encode(out, write::bsp_physics_leaf(0, {}, {7}), BspTreeKind::Physics);
   write::encode(out, math::Vector3{});
   const auto bytes = out.take();
-  const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+  const auto parsed = test::parse_all(bytes, GfxObj::unpack);
   ASSERT_TRUE(parsed.has_value());
   ASSERT_EQ(parsed->physics_polygons.size(), 1u);
   EXPECT_EQ(parsed->physics_polygons.at(7).num_vertices, 4);
@@ -162,7 +162,7 @@ TEST(GfxObj, OtherVertexTypesLeaveTheSectionsAfterTheCount) {
   out.u32(5);
   write::encode(out, math::Vector3{7, 8, 9});  // sort_center
   const auto bytes = out.take();
-  const auto parsed = model_test::parse_all(bytes, GfxObj::unpack);
+  const auto parsed = test::parse_all(bytes, GfxObj::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_TRUE(parsed->vertex_array.vertices.empty());
   EXPECT_EQ(parsed->sort_center, (math::Vector3{7, 8, 9}));
@@ -202,7 +202,7 @@ TEST(GfxObj, HugeCountsEndInTheShortRead) {
 }
 
 TEST(GfxObj, EveryTruncationFailsCleanly) {
-  EXPECT_TRUE(model_test::every_prefix_fails(write::encode_gfx_obj(box()), GfxObj::unpack));
+  EXPECT_TRUE(test::every_prefix_short_reads(write::encode_gfx_obj(box()), GfxObj::unpack));
 }
 
 }  // namespace

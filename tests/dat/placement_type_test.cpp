@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/model_builders.h"
 #include "write/setup_model_encoder.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 std::vector<std::uint8_t> bytes_of(std::initializer_list<std::uint8_t> list) { return list; }
 
@@ -34,7 +34,7 @@ std::vector<std::uint8_t> hook_bytes(std::uint32_t type, std::uint32_t param,
 TEST(PlacementType, NoPartsAndNoHooksIsTheHookCountAlone) {
   const auto bytes = hooks_only({});
   const auto parsed =
-      model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
+      test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
   ASSERT_TRUE(parsed.has_value());
   EXPECT_TRUE(parsed->frames.empty());
   EXPECT_TRUE(parsed->hooks.empty());
@@ -50,7 +50,7 @@ TEST(PlacementType, ReadsOneFramePerPartThenTheHooks) {
   const auto bytes = out.take();
   EXPECT_EQ(bytes.size(), 3 * 28 + 4 + 36 + 16);
   const auto parsed =
-      model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 3); });
+      test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 3); });
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, placement);
 }
@@ -76,7 +76,7 @@ TEST(AnimationHook, BodyAndAlignmentByType) {
     SCOPED_TRACE(test.name);
     const auto bytes = hooks_only({test.hook});
     const auto parsed =
-        model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
+        test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
     ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
     ASSERT_EQ(parsed->hooks.size(), 1u);
     const AnimationHook& hook = parsed->hooks[0];
@@ -101,7 +101,7 @@ TEST(AnimationHook, EveryTypeReadsItsBodyLengthAndRoundTrips) {
     write::encode(out, placement);
     const auto bytes = out.take();
     const auto parsed =
-        model_test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
+        test::parse_all(bytes, [](ByteCursor& c) { return PlacementType::read(c, 0); });
     ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
     EXPECT_EQ(*parsed, placement);
   }
@@ -172,7 +172,7 @@ TEST(PlacementType, EveryTruncationFailsCleanly) {
   write::ByteWriter out;
   write::encode(out, placement);
   const auto bytes = out.take();
-  EXPECT_TRUE(model_test::every_prefix_fails(
+  EXPECT_TRUE(test::every_prefix_short_reads(
       bytes, [](ByteCursor& c) { return PlacementType::read(c, 2); }));
 }
 

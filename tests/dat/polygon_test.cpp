@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/gfx_obj_encoder.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 Polygon triangle(std::uint8_t stippling, std::int32_t sides_type) {
   Polygon polygon;
@@ -56,7 +56,7 @@ TEST(Polygon, StipplingAndSidesTypeDecideTheUvLists) {
     SCOPED_TRACE(test.name);
     const auto bytes = encoded(test.polygon);
     EXPECT_EQ(bytes.size(), test.size);
-    const auto parsed = model_test::parse_all(bytes, Polygon::unpack);
+    const auto parsed = test::parse_all(bytes, Polygon::unpack);
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(*parsed, test.polygon);
     EXPECT_EQ(parsed->pos_uv_indices.empty(), !test.pos_uvs);
@@ -74,7 +74,7 @@ TEST(Polygon, ReadsTheFieldsInFileOrder) {
       0x01, 0x00, 0x02, 0x01,  // vertex ids 1, 0x0102
       0x07, 0x08,              // pos uv indices
   };
-  const auto parsed = model_test::parse_all(bytes, Polygon::unpack);
+  const auto parsed = test::parse_all(bytes, Polygon::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->sides_type, 2);
   EXPECT_EQ(parsed->pos_surface, 0x1234);

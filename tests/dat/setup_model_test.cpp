@@ -4,15 +4,15 @@
 
 #include <cstring>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/model_builders.h"
 #include "write/setup_model_encoder.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 std::expected<SetupModel, ParseError> parse(std::span<const std::uint8_t> bytes) {
   ByteCursor cursor(bytes);
@@ -66,7 +66,7 @@ void put_u32(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t val
 
 TEST(SetupModel, RoundTripsThroughItsEncoder) {
   const auto bytes = write::encode_setup_model(full_model());
-  const auto parsed = model_test::parse_all(bytes, SetupModel::unpack);
+  const auto parsed = test::parse_all(bytes, SetupModel::unpack);
   ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
   EXPECT_EQ(*parsed, full_model());
 }
@@ -74,7 +74,7 @@ TEST(SetupModel, RoundTripsThroughItsEncoder) {
 TEST(SetupModel, SmallestRecordIs104BytesAndOneLessFails) {
   auto bytes = smallest_record();
   ASSERT_EQ(bytes.size(), SetupModel::kMinSize);
-  const auto parsed = model_test::parse_all(bytes, SetupModel::unpack);
+  const auto parsed = test::parse_all(bytes, SetupModel::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(parsed->id, 0x02000001u);
   EXPECT_TRUE(parsed->parts.empty());
@@ -113,7 +113,7 @@ TEST(SetupModel, FlagsDecideThePerPartLists) {
     const auto bytes = write::encode_setup_model(model);
     EXPECT_EQ(bytes.size(), SetupModel::kMinSize + 4 * (test.parts + test.parent_indices) +
                                 12 * test.default_scales);
-    const auto parsed = model_test::parse_all(bytes, SetupModel::unpack);
+    const auto parsed = test::parse_all(bytes, SetupModel::unpack);
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(*parsed, model);
   }
@@ -167,7 +167,7 @@ TEST(SetupModel, LaterKeyReplacesEarlierOne) {
   const auto tail = smallest_record();
   out.raw(std::span(tail).subspan(16));  // everything after the holding-location count
   const auto bytes = out.take();
-  const auto parsed = model_test::parse_all(bytes, SetupModel::unpack);
+  const auto parsed = test::parse_all(bytes, SetupModel::unpack);
   ASSERT_TRUE(parsed.has_value());
   ASSERT_EQ(parsed->holding_locations.size(), 1u);
   EXPECT_EQ(parsed->holding_locations.at(7).part_id, 2u);
@@ -211,7 +211,7 @@ TEST(SetupModel, HugeCountsEndInTheShortRead) {
 
 TEST(SetupModel, EveryTruncationFailsCleanly) {
   const auto bytes = write::encode_setup_model(full_model());
-  EXPECT_TRUE(model_test::every_prefix_fails(bytes, SetupModel::unpack));
+  EXPECT_TRUE(test::every_prefix_short_reads(bytes, SetupModel::unpack));
 }
 
 TEST(SetupModel, BuilderMakesAReadableModel) {
@@ -220,7 +220,7 @@ TEST(SetupModel, BuilderMakesAReadableModel) {
                                .add_part(0x01000001)
                                .add_part(0x01000002, lifted, {2, 2, 2})
                                .build();
-  const auto parsed = model_test::parse_all(write::encode_setup_model(model), SetupModel::unpack);
+  const auto parsed = test::parse_all(write::encode_setup_model(model), SetupModel::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, model);
   EXPECT_EQ(parsed->parts, (std::vector<std::uint32_t>{0x01000001, 0x01000002}));

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/setup_model_encoder.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 CylSphere sample_cyl() { return {{1.5f, -2.0f, 3.25f}, 0.75f, 4.0f}; }
 
@@ -29,7 +29,7 @@ std::vector<std::uint8_t> encoded(const Record& record) {
 TEST(CylSphere, RoundTripsThroughItsEncoder) {
   const auto bytes = encoded(sample_cyl());
   ASSERT_EQ(bytes.size(), CylSphere::kSize);
-  const auto parsed = model_test::parse_all(bytes, CylSphere::unpack);
+  const auto parsed = test::parse_all(bytes, CylSphere::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, sample_cyl());
 }
@@ -54,7 +54,7 @@ TEST(CylSphere, CutInHeightNamesHeightAndRewinds) {
 TEST(LightInfo, RoundTripsThroughItsEncoder) {
   const auto bytes = encoded(sample_light());
   ASSERT_EQ(bytes.size(), LightInfo::kSize);
-  const auto parsed = model_test::parse_all(bytes, LightInfo::unpack);
+  const auto parsed = test::parse_all(bytes, LightInfo::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, sample_light());
 }
@@ -75,7 +75,7 @@ TEST(LightInfo, FailureInsideItsFrameCarriesEveryLevel) {
 TEST(LocationType, RoundTripsThroughItsEncoder) {
   const auto bytes = encoded(sample_location());
   ASSERT_EQ(bytes.size(), LocationType::kSize);
-  const auto parsed = model_test::parse_all(bytes, LocationType::unpack);
+  const auto parsed = test::parse_all(bytes, LocationType::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_EQ(*parsed, sample_location());
 }

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "dat/model_test_support.h"
+#include "test_support.h"
 #include "write/gfx_obj_encoder.h"
 #include "write/model_builders.h"
 
 namespace ostrevane::dat {
 namespace {
 
-using model_test::kShortRead;
-using model_test::parse_fails;
+using test::kShortRead;
+using test::parse_fails;
 
 CVertexArray sample_array() {
   CVertexArray array;
@@ -30,7 +30,7 @@ TEST(CVertexArray, RoundTripsThroughItsEncoder) {
   const auto bytes = encoded(sample_array());
   // 8 header bytes, then 28 + 8 · num_uvs per vertex.
   EXPECT_EQ(bytes.size(), 8u + 28 + 36 + 44);
-  const auto parsed = model_test::parse_all(bytes, CVertexArray::unpack);
+  const auto parsed = test::parse_all(bytes, CVertexArray::unpack);
   ASSERT_TRUE(parsed.has_value()) << parsed.error().report();
   EXPECT_EQ(*parsed, sample_array());
 }
@@ -38,7 +38,7 @@ TEST(CVertexArray, RoundTripsThroughItsEncoder) {
 TEST(CVertexArray, TypeOneWithNoVerticesIsEightBytes) {
   const auto bytes = encoded(CVertexArray{});
   ASSERT_EQ(bytes.size(), 8u);
-  const auto parsed = model_test::parse_all(bytes, CVertexArray::unpack);
+  const auto parsed = test::parse_all(bytes, CVertexArray::unpack);
   ASSERT_TRUE(parsed.has_value());
   EXPECT_TRUE(parsed->vertices.empty());
 }
@@ -68,7 +68,7 @@ TEST(CVertexArray, LaterVertexIdReplacesEarlierOne) {
   out.u16(4);
   write::encode(out, write::make_vertex({2, 0, 0}));
   const auto bytes = out.take();
-  const auto parsed = model_test::parse_all(bytes, CVertexArray::unpack);
+  const auto parsed = test::parse_all(bytes, CVertexArray::unpack);
   ASSERT_TRUE(parsed.has_value());
   ASSERT_EQ(parsed->vertices.size(), 1u);
   EXPECT_EQ(parsed->vertices.at(4).origin.x, 2.0f);
@@ -129,7 +129,7 @@ TEST(CVertexArray, HugeCountEndsInTheShortRead) {
 }
 
 TEST(CVertexArray, EveryTruncationFailsCleanly) {
-  EXPECT_TRUE(model_test::every_prefix_fails(encoded(sample_array()), CVertexArray::unpack));
+  EXPECT_TRUE(test::every_prefix_short_reads(encoded(sample_array()), CVertexArray::unpack));
 }
 
 }  // namespace
