@@ -197,6 +197,17 @@ TEST_F(ToolProcess, BuiltInLocationIsUsedWhenTheVariableNamesNothing) {
   EXPECT_TRUE(result.err.starts_with(start_line(builtin))) << result.err;
 }
 
+TEST_F(ToolProcess, PathsThatAreNotUtf8AreShownWithReplacementCharacters) {
+  const fs::path world = dir_ / "w\xFFrld";  // a byte that is not UTF-8
+  write_world(world, write::encode_region(small_region()));
+  const ProcessResult result = run(world_env(world));
+  EXPECT_EQ(result.exit_status, 0) << result.err;
+  const std::string shown = (dir_ / "w\uFFFDrld").string();
+  EXPECT_TRUE(result.err.starts_with("scenery-bake-determinism: portal=" + shown +
+                                     "/client_portal.dat cell=" + shown + "/client_cell_1.dat\n"))
+      << result.err;
+}
+
 TEST_F(ToolProcess, DirectoryAsPortalFailsToOpen) {
   write_world(dir_ / "world", write::encode_region(small_region()));
   auto env = world_env(dir_ / "world");
