@@ -148,11 +148,13 @@ std::expected<DatFileEntry, ParseError> read_entry(ByteCursor& cursor) {
 
 // The pre-order walk of the directory tree: a node's own entries, then its children left to
 // right. Entries are collected in walk order; a node is read at most once, so a damaged tree
-// cannot make the walk loop or multiply its work.
+// cannot make the walk loop or multiply its work, and no more nodes are read than the archive
+// could hold apart, so the entries stay within a fraction of its size.
 class DirectoryWalk {
  public:
-  DirectoryWalk(const DatDatabase& archive, std::vector<DatFileEntry>& entries)
-      : archive_(archive), entries_(entries) {}
+  DirectoryWalk(const DatDatabase& archive, std::uint64_t file_length,
+                std::vector<DatFileEntry>& entries)
+      : archive_(archive), file_length_(file_length), entries_(entries) {}
 
   std::expected<void, DatError> read_node(std::uint32_t node_offset) {
     if (node_offset == 0) return {};
@@ -173,6 +175,14 @@ class DirectoryWalk {
 
     OSTREVANE_TRY(const std::vector<std::uint8_t> node,
                   archive_.read_file_data(node_offset, kNodeSize));
+    // The nodes of a real tree are disjoint, so together they fit in the archive. Nodes that
+    // share blocks could otherwise list far more entries than the archive holds bytes.
+    nodes_read_ += 1;
+    if (nodes_read_ * kNodeSize > file_length_) {
+      return std::unexpected(DatError::corruption(
+          "directory nodes exceed the archive's " + std::to_string(file_length_) +
+          " bytes at node offset 0x" + hex_upper(node_offset, 8)));
+    }
     std::uint32_t branches[kBranchCount];
     std::memcpy(branches, node.data(), sizeof branches);
     std::uint32_t entry_count = 0;
@@ -201,7 +211,9 @@ class DirectoryWalk {
 
  private:
   const DatDatabase& archive_;
+  std::uint64_t file_length_;
   std::vector<DatFileEntry>& entries_;
+  std::uint64_t nodes_read_ = 0;
   std::vector<std::uint32_t> path_;  // the nodes above the one being read
   std::unordered_set<std::uint32_t> visited_;
 };
@@ -289,7 +301,7 @@ std::expected<DatDatabase, DatError> DatDatabase::open(const std::filesystem::pa
 
   DatDatabase archive(fd.release(), static_cast<std::uint64_t>(status.st_size), *header);
   std::vector<DatFileEntry> entries;
-  DirectoryWalk walk(archive, entries);
+  DirectoryWalk walk(archive, archive.file_length_, entries);
   OSTREVANE_TRY_VOID(walk.read_node(archive.header_.root_offset));
   build_index(entries);
   archive.entries_ = std::move(entries);
