@@ -13,10 +13,10 @@
 #include "dat/region.h"
 #include "dat/scene.h"
 #include "dat/setup_model.h"
+#include "fuzz/allocation_bound.h"
 #include "fuzz/bake_input.h"
 #include "scenery/bake_landblock.h"
 #include "scenery/footprint.h"
-#include "fuzz/allocation_bound.h"
 
 namespace {
 
@@ -41,7 +41,8 @@ class Files {
     auto it = scenes_.find(id);
     if (it == scenes_.end()) {
       std::optional<dat::Scene> scene;
-      if (auto bytes = files_.find(id); bytes != files_.end()) scene = parse<dat::Scene>(bytes->second);
+      if (auto bytes = files_.find(id); bytes != files_.end())
+        scene = parse<dat::Scene>(bytes->second);
       it = scenes_.emplace(id, std::move(scene)).first;
     }
     return it->second ? &it->second->objects : nullptr;
@@ -91,7 +92,7 @@ class Files {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const ostrevane::fuzz::AllocationBound bound(size);
+  const ostrevane::fuzz::AllocationBound bound(size, ostrevane::fuzz::kBakeBytesPerInputByte);
   const fuzz::BakeInput input = fuzz::split_bake_input({data, size});
   const auto region = parse<dat::Region>(input.region);
   const auto terrain = parse<dat::CellLandblock>(input.terrain);
