@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "dat/cell_landblock.h"
@@ -75,7 +76,9 @@ class Files {
     auto setup = parse<dat::SetupModel>(bytes->second);
     if (!setup) return std::nullopt;
     std::vector<Vector3> vertices;
+    std::set<std::uint32_t> seen;  // as the tool's mesh cache: each part once
     for (std::uint32_t part : setup->parts) {
+      if (!seen.insert(part).second) continue;
       if (auto part_vertices = gfx_mesh(part)) {
         vertices.insert(vertices.end(), part_vertices->begin(), part_vertices->end());
       }
