@@ -10,6 +10,11 @@ if(OSTREVANE_SANITIZE)
     -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_link_options(ostrevane_options INTERFACE -fsanitize=address,undefined)
 endif()
+if(OSTREVANE_BUILD_FUZZERS)
+  # Coverage feedback for libFuzzer in every project target; the fuzz targets link the fuzzer.
+  target_compile_options(ostrevane_options INTERFACE -fsanitize=fuzzer-no-link)
+  target_link_options(ostrevane_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
 
 # Adds a library target of the project with its alias ostrevane::NAME.
 function(ostrevane_library name)

@@ -1,5 +1,7 @@
 #include "scenery-bake-determinism/mesh_cache.h"
 
+#include <unordered_set>
+
 #include "dat/gfx_obj.h"
 #include "dat/setup_model.h"
 
@@ -30,8 +32,13 @@ std::optional<std::vector<math::Vector3>> setup_local_mesh(const dat::DatDatabas
   dat::ByteCursor cursor(*bytes);
   auto setup = dat::SetupModel::unpack(cursor);
   if (!setup) return std::nullopt;
+  // A part listed again adds nothing: the mesh only ever yields minima and maxima, and the
+  // repeats would only cost a fetch and a copy each (a model can list one part thousands of
+  // times).
   std::vector<math::Vector3> vertices;
+  std::unordered_set<std::uint32_t> seen;
   for (std::uint32_t part : setup->parts) {
+    if (!seen.insert(part).second) continue;
     if (auto part_vertices = gfx_local_mesh(portal, part)) {
       vertices.insert(vertices.end(), part_vertices->begin(), part_vertices->end());
     }

@@ -1,6 +1,7 @@
 // Model vertex lists by id for one ring bake: graphics objects (top byte 0x01) and setup models
-// (0x02, the plain concatenation of their parts' local vertices, frames and scales not applied).
-// Failures are remembered like successes.
+// (0x02, the plain concatenation of their parts' local vertices, frames and scales not applied;
+// a part listed twice contributes once, which changes no minimum or maximum). Failures are
+// remembered like successes.
 #pragma once
 
 #include <cstdint>

@@ -58,8 +58,8 @@ class DatDatabase {
   // Opens the archive at `path` (used exactly as passed), reads the header and the whole
   // directory into the index. Fails with PathError when the file cannot be opened, BinRead when
   // the header or a directory entry is cut short, Io when a directory block cannot be read, and
-  // Corruption for a block size of 4 or less and for a directory that reaches a node twice or
-  // runs deeper than any real tree.
+  // Corruption for a block size of 4 or less and for a directory that reaches a node twice, runs
+  // deeper than any real tree or holds more nodes than the archive has room for.
   static std::expected<DatDatabase, DatError> open(const std::filesystem::path& path);
 
   DatDatabase(DatDatabase&& other) noexcept;

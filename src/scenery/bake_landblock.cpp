@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstddef>
 
+#include "scenery/footprint_index.h"
 #include "scenery/height.h"
 #include "scenery/position_hash.h"
 #include "scenery/saturating_cast.h"
@@ -48,7 +49,7 @@ class LandblockBake {
         landblock_id_(landblock_key >> 16),
         heights_(heights),
         mesh_lookup_(mesh_lookup),
-        building_footprints_(building_footprints),
+        buildings_(building_footprints),
         use_slope_and_bilinear_(use_slope_and_bilinear),
         placements_(placements) {}
 
@@ -63,10 +64,10 @@ class LandblockBake {
   std::uint32_t landblock_id_;
   const VertexHeights& heights_;
   MeshLookup mesh_lookup_;
-  std::span<const Footprint> building_footprints_;
+  FootprintIndex buildings_;
   bool use_slope_and_bilinear_;
   std::vector<Placement>& placements_;
-  std::vector<Footprint> placed_;  // footprints of placements_, in the same order
+  FootprintIndex placed_;  // footprints of placements_
 };
 
 void LandblockBake::consider(const dat::ObjectDesc& object, std::uint32_t index,
@@ -150,7 +151,7 @@ void LandblockBake::consider(const dat::ObjectDesc& object, std::uint32_t index,
   float qz;
   float qw;
   ::sincosf(heading * 0.5f, &qz, &qw);
-  placed_.push_back(footprint);
+  placed_.add(footprint);
   placements_.push_back(Placement{.obj_id = object.object_id,
                                   .x = px,
                                   .y = py,
@@ -178,7 +179,7 @@ bool LandblockBake::on_road(float px, float py) const {
 
 // buildings first, then earlier scenery in placement order
 bool LandblockBake::overlaps_anything(const Footprint& footprint) const {
-  return overlaps_any(footprint, building_footprints_) || overlaps_any(footprint, placed_);
+  return buildings_.overlaps_any(footprint) || placed_.overlaps_any(footprint);
 }
 
 }  // namespace

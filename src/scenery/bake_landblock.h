@@ -55,7 +55,7 @@ using MeshLookup = FunctionRef<const std::vector<math::Vector3>*(std::uint32_t m
 //
 // Never fails: a region without scene types, a vertex whose terrain names no scene, a scene or
 // a mesh the lookups cannot provide all just mean fewer placements. Allocates nothing beyond
-// the returned list and the list of footprints placed so far.
+// the returned list and the indexes of the building footprints and of those placed so far.
 std::vector<Placement> bake_landblock_impl(const dat::Region& region,
                                            const dat::CellLandblock& landblock,
                                            std::uint32_t landblock_key, SceneLookup scene_lookup,

@@ -17,8 +17,10 @@ struct ProcessResult {
 
 // Runs `program` with `args` in `working_directory`. The environment is the test's own with every
 // OSTREVANE_* variable removed, then `set` applied (a value of nullopt leaves the variable unset).
+// With a `timeout_ms` above 0, a process still running after that long is killed (SIGKILL shows
+// in `signal`).
 ProcessResult run_process(const std::string& program, const std::vector<std::string>& args,
                           const std::map<std::string, std::optional<std::string>>& set,
-                          const std::string& working_directory = ".");
+                          const std::string& working_directory = ".", int timeout_ms = 0);
 
 }  // namespace ostrevane::testing

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -416,6 +419,42 @@ TEST_F(DatDatabaseTest, DirectoryOfOverlappingNodesIsRejected) {
   expect_corruption(open_bytes(bytes),
                     "directory has more nodes than the file has room for at node offset 0x" +
                         hex_upper(leaves + 4 * (nodes_that_fit - 1), 8));
+}
+
+TEST_F(DatDatabaseTest, NodesThatShareBlocksCannotOutgrowTheArchive) {
+  // Every node of a ternary tree seven levels deep is one 16-byte block holding its three
+  // branches, chained to one shared tail that holds 61 entries: 1093 nodes and 66673 entries
+  // (1.6 MB of index) from about 20 KB of archive. Disjoint nodes would need 1.9 MB.
+  constexpr std::uint32_t kSmallBlock = 16;  // payload 12: the three branches
+  ArchiveImage image(kSmallBlock);
+  DirectoryNode shape;
+  shape.entry_count = 61;
+  for (std::uint32_t i = 0; i < 61; ++i) shape.entries.push_back(make_entry(i + 1));
+  const Bytes node_bytes = write::encode_node(shape);
+  const std::uint32_t tail = image.append_chain(std::span(node_bytes).subspan(12));
+
+  std::function<std::uint32_t(int)> subtree = [&](int levels) {
+    std::uint32_t branches[3] = {};
+    if (levels > 1) {
+      for (std::uint32_t& branch : branches) branch = subtree(levels - 1);
+    }
+    Bytes payload(12);
+    std::memcpy(payload.data(), branches, sizeof branches);
+    return image.append_block(tail, payload);
+  };
+  const std::uint32_t root = subtree(7);
+  image.header().root_offset = root;
+  const Bytes bytes = image.finish();
+  ASSERT_LT(bytes.size(), 21'000u);
+
+  // The walk stops at the first node beyond what the archive could hold apart.
+  auto archive = open_bytes(bytes);
+  ASSERT_FALSE(archive.has_value());
+  EXPECT_EQ(archive.error().kind(), DatError::Kind::Corruption);
+  EXPECT_TRUE(archive.error().display().starts_with(
+      "Corruption detected: directory has more nodes than the file has room for at node offset "
+      "0x"))
+      << archive.error().display();
 }
 
 TEST_F(DatDatabaseTest, DirectoryDepthIsBounded) {

@@ -1,0 +1,14 @@
+// CellLandblock::unpack over any bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "dat/cell_landblock.h"
+#include "fuzz/fuzz_record.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ostrevane::fuzz::AllocationBound bound(size);
+  ostrevane::fuzz::parse_record(data, size, [](ostrevane::dat::ByteCursor& cursor) {
+    return ostrevane::dat::CellLandblock::unpack(cursor);
+  });
+  return 0;
+}

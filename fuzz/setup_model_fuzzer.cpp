@@ -1,0 +1,14 @@
+// SetupModel::unpack over any bytes.
+#include <cstddef>
+#include <cstdint>
+
+#include "dat/setup_model.h"
+#include "fuzz/fuzz_record.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const ostrevane::fuzz::AllocationBound bound(size);
+  ostrevane::fuzz::parse_record(data, size, [](ostrevane::dat::ByteCursor& cursor) {
+    return ostrevane::dat::SetupModel::unpack(cursor);
+  });
+  return 0;
+}
