@@ -24,8 +24,9 @@ class FootprintIndex {
   std::size_t size() const noexcept { return all_.size(); }
 
  private:
-  // Up to this many footprints a plain scan is quickest; past it the grid below is built.
-  static constexpr std::size_t kScanLimit = 64;
+  // Up to this many footprints a plain scan is quickest (a typical landblock places about a
+  // hundred objects); past it the grid below is built.
+  static constexpr std::size_t kScanLimit = 256;
   // Square cells of 4 units over the landblock and its surroundings: coordinates map to cells
   // -1 .. kCells, the outermost ones taking everything beyond, infinities included.
   static constexpr float kCellSize = 4.0f;

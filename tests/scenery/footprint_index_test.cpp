@@ -64,7 +64,7 @@ TEST(FootprintIndex, AnswersAsThePlainScanDoes) {
       FootprintSource source(seed);
       FootprintIndex index;
       std::vector<Footprint> all;
-      for (int step = 0; step < 600; ++step) {
+      for (int step = 0; step < 2000; ++step) {
         const Footprint query = source.next();
         const bool expected = overlaps_any(query, all);
         ASSERT_EQ(index.overlaps_any(query), expected)
@@ -75,7 +75,7 @@ TEST(FootprintIndex, AnswersAsThePlainScanDoes) {
           all.push_back(query);
         }
       }
-      ASSERT_GT(all.size(), 100u);  // far past the size where the grid takes over
+      ASSERT_GT(all.size(), 400u);  // far past the size where the grid takes over
       const FootprintIndex bulk(all);
       for (int step = 0; step < 300; ++step) {
         const Footprint query = source.next();
