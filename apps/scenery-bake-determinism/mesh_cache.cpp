@@ -4,15 +4,13 @@
 
 #include "dat/gfx_obj.h"
 #include "dat/setup_model.h"
+#include "scenery-bake-determinism/fetch_record.h"
 
 namespace ostrevane::determinism {
 
 std::optional<std::vector<math::Vector3>> gfx_local_mesh(const dat::DatDatabase& portal,
                                                          std::uint32_t id) {
-  auto bytes = portal.get_file(id);
-  if (!bytes) return std::nullopt;
-  dat::ByteCursor cursor(*bytes);
-  auto gfx = dat::GfxObj::unpack(cursor);
+  const auto gfx = fetch_record<dat::GfxObj>(portal, id);
   if (!gfx || gfx->vertex_array.vertices.empty()) return std::nullopt;
   std::vector<math::Vector3> vertices;
   vertices.reserve(gfx->vertex_array.vertices.size());
@@ -27,10 +25,7 @@ namespace {
 
 std::optional<std::vector<math::Vector3>> setup_local_mesh(const dat::DatDatabase& portal,
                                                            std::uint32_t id) {
-  auto bytes = portal.get_file(id);
-  if (!bytes) return std::nullopt;
-  dat::ByteCursor cursor(*bytes);
-  auto setup = dat::SetupModel::unpack(cursor);
+  const auto setup = fetch_record<dat::SetupModel>(portal, id);
   if (!setup) return std::nullopt;
   // A part listed again adds nothing: the mesh only ever yields minima and maxima, and the
   // repeats would only cost a fetch and a copy each (a model can list one part thousands of

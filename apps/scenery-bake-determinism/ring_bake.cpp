@@ -4,6 +4,7 @@
 
 #include "dat/cell_landblock.h"
 #include "dat/landblock_info.h"
+#include "scenery-bake-determinism/fetch_record.h"
 #include "scenery-bake-determinism/mesh_cache.h"
 #include "scenery-bake-determinism/placement_line.h"
 #include "scenery-bake-determinism/scene_cache.h"
@@ -21,20 +22,6 @@ std::vector<std::uint16_t> ring_landblock_ids() {
   return ids;
 }
 
-namespace {
-
-template <class Record>
-std::optional<Record> fetch(const dat::DatDatabase& archive, std::uint32_t file_id) {
-  auto bytes = archive.get_file(file_id);
-  if (!bytes) return std::nullopt;
-  dat::ByteCursor cursor(*bytes);
-  auto record = Record::unpack(cursor);
-  if (!record) return std::nullopt;
-  return std::move(*record);
-}
-
-}  // namespace
-
 RingLines bake_ring_to_lines(const dat::Region& region, const dat::DatDatabase& portal,
                              const dat::DatDatabase& cell, const std::vector<std::uint16_t>& ids) {
   MeshCache meshes;
@@ -48,9 +35,9 @@ RingLines bake_ring_to_lines(const dat::Region& region, const dat::DatDatabase& 
   for (const std::uint16_t id : ids) {
     const std::uint32_t key = std::uint32_t{id} << 16;
     std::vector<std::string> lines;
-    if (auto terrain = fetch<dat::CellLandblock>(cell, key | 0xFFFF)) {
+    if (auto terrain = fetch_record<dat::CellLandblock>(cell, key | 0xFFFF)) {
       footprints.clear();
-      if (auto info = fetch<dat::LandblockInfo>(cell, key | 0xFFFE)) {
+      if (auto info = fetch_record<dat::LandblockInfo>(cell, key | 0xFFFE)) {
         for (const dat::BuildInfo& building : info->buildings) {
           if (const auto* mesh = meshes.lookup(portal, building.model_id)) {
             footprints.push_back(scenery::building_footprint(*mesh, building.frame));
